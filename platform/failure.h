@@ -1,0 +1,41 @@
+#pragma once
+// A failure ends the program: it carries a number (the system's error code
+// where the system gave one), the system's description of that number, and
+// what failed in the user's terms (a file, a script line, a registry value).
+#include <stdexcept>
+#include <string>
+
+namespace kastrell {
+
+class Failure : public std::runtime_error {
+public:
+    Failure(unsigned long number, std::string description, std::string subject);
+
+    unsigned long number() const { return number_; }
+    const std::string& description() const { return description_; }
+    const std::string& subject() const { return subject_; }
+
+private:
+    unsigned long number_;
+    std::string description_;
+    std::string subject_;
+};
+
+// The system's own text for an error code, without its trailing line break.
+std::string systemErrorText(unsigned long code);
+
+// A failure numbered by a system error code and described by the system's text.
+Failure systemFailure(unsigned long code, std::string subject);
+
+// What the report says, in the order a user reads it.
+std::string reportText(const Failure& failure);
+
+// Shows the report in a message box and ends the process with status 1,
+// whatever windows are open. Also written to stderr for whoever runs us
+// from a console.
+[[noreturn]] void reportAndExit(const Failure& failure);
+
+// The program's name, as the report's caption.
+inline constexpr const char* programName = "Kastrell Setup";
+
+}  // namespace kastrell

@@ -1,0 +1,30 @@
+#pragma once
+// The folder and copy services the installation uses, behind an interface so
+// that tests can put failures where the file system would not produce them.
+#include <string>
+
+namespace kastrell {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // True for an existing folder, empty or not.
+    virtual bool folderExists(const std::string& path) = 0;
+    // True for an existing file that is not a folder.
+    virtual bool fileExists(const std::string& path) = 0;
+    // Makes the last level of the path; throws Failure naming the folder.
+    virtual void makeFolder(const std::string& path) = 0;
+    // Copies, replacing a file at the destination; throws Failure naming both.
+    virtual void copyFile(const std::string& source, const std::string& destination) = 0;
+};
+
+// The real file system.
+class SystemFileSystem : public FileSystem {
+public:
+    bool folderExists(const std::string& path) override;
+    bool fileExists(const std::string& path) override;
+    void makeFolder(const std::string& path) override;
+    void copyFile(const std::string& source, const std::string& destination) override;
+};
+
+}  // namespace kastrell

@@ -1,0 +1,292 @@
+#include "platform/form.h"
+
+#include "platform/failure.h"
+#include "platform/forms.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace kastrell {
+namespace {
+
+constexpr const char* windowClassName = "KastrellForm";
+
+HINSTANCE instance() { return GetModuleHandleA(nullptr); }
+
+void registerWindowClass(WNDPROC procedure) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance();
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = windowClassName;
+    RegisterClassExA(&windowClass);  // fails harmlessly once it is registered
+}
+
+DWORD frameStyle(const FormDesign& design) {
+    return design.dialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU
+                         : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+}
+
+DWORD frameExStyle(const FormDesign& design) {
+    return design.dialog ? WS_EX_DLGMODALFRAME : 0;
+}
+
+struct ControlClass {
+    const char* name;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass controlClass(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::TextBox:
+        return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Picture: return {"STATIC", SS_ICON | SS_CENTERIMAGE, 0};
+    case ControlKind::ProgressBar: return {PROGRESS_CLASSA, 0, 0};
+    }
+    return {"STATIC", 0, 0};
+}
+
+Font messageFontFor(UINT dpi) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+    return Font(CreateFontIndirectA(&metrics.lfMessageFont));
+}
+
+Font fontFor(const FontDesign& design, UINT dpi) {
+    LOGFONTA font{};
+    font.lfHeight = -MulDiv(design.hundredthsOfPoint, static_cast<int>(dpi), 7200);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = design.charset;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynA(font.lfFaceName, design.face, LF_FACESIZE);
+    return Font(CreateFontIndirectA(&font));
+}
+
+}  // namespace
+
+int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+Form::~Form() { unload(); }
+
+HWND Form::control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
+
+void Form::setText(int id, const std::string& text) { SetWindowTextA(control(id), text.c_str()); }
+
+std::string Form::text(int id) const {
+    HWND window = control(id);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Form::setVisible(int id, bool visible) { ShowWindow(control(id), visible ? SW_SHOW : SW_HIDE); }
+
+bool Form::isVisible(int id) const {
+    return (GetWindowLongA(control(id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Form::setEnabled(int id, bool enabled) { EnableWindow(control(id), enabled); }
+
+bool Form::isEnabled(int id) const { return control(id) && IsWindowEnabled(control(id)); }
+
+int Form::checkValue(int id) const {
+    switch (SendMessageA(control(id), BM_GETCHECK, 0, 0)) {
+    case BST_CHECKED: return 1;
+    case BST_INDETERMINATE: return 2;
+    default: return 0;
+    }
+}
+
+void Form::setPosition(int id, int position) {
+    HWND bar = control(id);
+    // A themed bar animates towards a higher position; stepping past it and
+    // back makes it show the new position at once.
+    const auto maximum = static_cast<int>(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+    if (position < maximum) SendMessageA(bar, PBM_SETPOS, position + 1, 0);
+    SendMessageA(bar, PBM_SETPOS, position, 0);
+    RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+int Form::position(int id) const {
+    return static_cast<int>(SendMessageA(control(id), PBM_GETPOS, 0, 0));
+}
+
+void Form::click(int id) { SendMessageA(control(id), BM_CLICK, 0, 0); }
+
+void Form::load(HWND owner) {
+    registerWindowClass(windowProc);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
+
+    // Made on the monitor where the user works, so that it takes that monitor's DPI.
+    CreateWindowExA(frameExStyle(design_), windowClassName, design_.caption, frameStyle(design_),
+                    monitor.rcWork.left, monitor.rcWork.top, 1, 1, owner, nullptr, instance(), this);
+    if (!hwnd_) throw systemFailure(GetLastError(), "Cannot make the window \"" + std::string(design_.caption) + "\".");
+    dpi_ = GetDpiForWindow(hwnd_);
+
+    for (const ControlDesign& design : design_.controls) {
+        const ControlClass kind = controlClass(design.kind);
+        DWORD style = WS_CHILD | kind.style;
+        if (design.visible) style |= WS_VISIBLE;
+        if (!design.enabled) style |= WS_DISABLED;
+        CreateWindowExA(kind.exStyle, kind.name, design.kind == ControlKind::Picture ? "" : design.text,
+                        style, 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
+                        instance(), nullptr);
+        if (design.kind == ControlKind::ProgressBar)
+            SendMessageA(control(design.id), PBM_SETRANGE32, 0, design.maximum);
+    }
+    applyLayout();
+
+    // Centred on the work area, the same spot for every page of one size.
+    RECT frame{0, 0, twipsToPixels(design_.clientWidth, dpi_), twipsToPixels(design_.clientHeight, dpi_)};
+    AdjustWindowRectExForDpi(&frame, frameStyle(design_), FALSE, frameExStyle(design_), dpi_);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int left = monitor.rcWork.left + (monitor.rcWork.right - monitor.rcWork.left - width) / 2;
+    const int top = monitor.rcWork.top + (monitor.rcWork.bottom - monitor.rcWork.top - height) / 2;
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    Form_Load();
+}
+
+void Form::applyLayout() {
+    messageFont_ = messageFontFor(dpi_);
+    ownFonts_.clear();
+    icons_.clear();
+    if (design_.icon) {
+        for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+            const int size = GetSystemMetricsForDpi(metric, dpi_);
+            icons_.emplace_back(static_cast<HICON>(
+                LoadImageA(instance(), MAKEINTRESOURCEA(design_.icon), IMAGE_ICON, size, size, 0)));
+            SendMessageA(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icons_.back().get()));
+        }
+    }
+    for (const ControlDesign& design : design_.controls) {
+        HWND window = control(design.id);
+        const Twips& r = design.rect;
+        MoveWindow(window, twipsToPixels(r.left, dpi_), twipsToPixels(r.top, dpi_),
+                   twipsToPixels(r.width, dpi_), twipsToPixels(r.height, dpi_), TRUE);
+        HFONT font = messageFont_.get();
+        if (design.font) {
+            ownFonts_.push_back(fontFor(*design.font, dpi_));
+            font = ownFonts_.back().get();
+        }
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (design.kind == ControlKind::Picture && design.icon) {
+            const int size = twipsToPixels(r.width, dpi_);
+            icons_.emplace_back(static_cast<HICON>(
+                LoadImageA(instance(), MAKEINTRESOURCEA(design.icon), IMAGE_ICON, size, size, 0)));
+            SendMessageA(window, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icons_.back().get()));
+        }
+    }
+}
+
+void Form::present() {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    SetActiveWindow(hwnd_);
+    focusFirstTabStop();
+}
+
+void Form::focusFirstTabStop() {
+    if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) SetFocus(first);
+}
+
+void Form::keepFocusUsable() {
+    HWND focus = GetFocus();
+    if (!hwnd_ || GetActiveWindow() != hwnd_) return;
+    if (!focus || GetParent(focus) != hwnd_ || !IsWindowVisible(focus) || !IsWindowEnabled(focus))
+        focusFirstTabStop();
+}
+
+void Form::unload() {
+    if (!hwnd_) return;
+    // Enabled before this window goes, so that activation returns to them.
+    for (HWND window : disabledByMe_)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    disabledByMe_.clear();
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+}
+
+LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        form->hwnd_ = nullptr;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    return form->handle(message, wParam, lParam);
+}
+
+LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        onCommand(GET_WM_COMMAND_ID(wParam, lParam), GET_WM_COMMAND_CMD(wParam, lParam));
+        return 0;
+    case WM_CLOSE:
+        Forms::close(*this);
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && GetParent(focus) == hwnd_) focus_ = focus;
+        } else if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_)) {
+            SetFocus(focus_);
+        } else {
+            focusFirstTabStop();
+        }
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        const LRESULT brush = DefWindowProcA(hwnd_, message, wParam, lParam);
+        const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+        for (const ControlDesign& design : design_.controls)
+            if (design.id == id && design.textColour != CLR_INVALID)
+                SetTextColor(reinterpret_cast<HDC>(wParam), design.textColour);
+        return brush;
+    }
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wParam);
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        applyLayout();
+        return 0;
+    }
+    default:
+        return DefWindowProcA(hwnd_, message, wParam, lParam);
+    }
+}
+
+void Form::onCommand(int id, int notification) {
+    if (notification != BN_CLICKED) return;
+    // Keeps this object alive should the handler close its own window.
+    const std::shared_ptr<Form> keep = shared_from_this();
+    try {
+        onClick(id);
+    } catch (const Failure& failure) {
+        reportAndExit(failure);
+    } catch (const std::exception& error) {
+        reportAndExit(Failure(ERROR_INTERNAL_ERROR, systemErrorText(ERROR_INTERNAL_ERROR), error.what()));
+    }
+    keepFocusUsable();
+}
+
+}  // namespace kastrell

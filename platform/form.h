@@ -1,0 +1,111 @@
+#pragma once
+// A top-level window built from a design table: its controls, their
+// rectangles in twips, initial states and tab order. Loading creates the
+// controls and runs Form_Load; unloading destroys them. The Forms registry
+// (forms.h) decides when that happens.
+#include "platform/handle.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kastrell {
+
+// A rectangle in twips (1/1440 inch), relative to the client area.
+struct Twips {
+    int left, top, width, height;
+};
+
+// Twips to pixels at the given dots per inch: 15 twips a pixel at 96 dpi.
+int twipsToPixels(int twips, UINT dpi);
+
+enum class ControlKind { Button, CheckBox, Label, TextBox, Picture, ProgressBar };
+
+struct FontDesign {
+    const char* face;
+    int hundredthsOfPoint;
+    BYTE charset;
+};
+
+struct ControlDesign {
+    int id;
+    ControlKind kind;
+    const char* text = "";
+    Twips rect{};
+    bool visible = true;
+    bool enabled = true;
+    int icon = 0;                          // a picture's icon resource
+    int maximum = 0;                       // a progress bar's range is 0 to this
+    const FontDesign* font = nullptr;      // nullptr: the system's message font
+    COLORREF textColour = CLR_INVALID;     // CLR_INVALID: the system's colour
+};
+
+struct FormDesign {
+    const char* caption;
+    int icon;  // resource id; 0 for none
+    int clientWidth, clientHeight;  // twips
+    std::span<const ControlDesign> controls;  // in tab order
+    bool dialog = false;  // a dialog frame without icon or minimise box
+};
+
+class Form : public std::enable_shared_from_this<Form> {
+public:
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    bool loaded() const { return hwnd_ != nullptr; }
+    UINT dpi() const { return dpi_; }
+    HWND control(int id) const;
+
+    // Control operations.
+    void setText(int id, const std::string& text);
+    std::string text(int id) const;
+    void setVisible(int id, bool visible);
+    bool isVisible(int id) const;
+    void setEnabled(int id, bool enabled);
+    bool isEnabled(int id) const;
+    int checkValue(int id) const;  // 0 unticked, 1 ticked, 2 greyed
+    // Sets a progress bar's position and redraws it before returning.
+    void setPosition(int id, int position);
+    int position(int id) const;
+
+    // Presses a button or toggles a check box as a click would.
+    void click(int id);
+
+protected:
+    explicit Form(const FormDesign& design) : design_(design) {}
+
+    virtual void Form_Load() {}
+    // A shown, enabled button or check box was clicked.
+    virtual void onClick(int id) = 0;
+
+private:
+    friend class Forms;
+
+    void load(HWND owner);
+    void present();
+    void unload();
+    void applyLayout();
+    void focusFirstTabStop();
+    void keepFocusUsable();
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void onCommand(int id, int notification);
+
+    const FormDesign& design_;
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    HWND focus_ = nullptr;            // restored when the window is activated again
+    std::vector<HWND> disabledByMe_;  // windows a modal form disabled; enabled on unload
+    Font messageFont_;
+    std::vector<Font> ownFonts_;
+    std::vector<Icon> icons_;
+};
+
+}  // namespace kastrell

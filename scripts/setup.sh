@@ -1,0 +1,15 @@
+#!/bin/bash
+# Installs what building and testing need on Debian 12, skipping what is
+# already there. Needs root or sudo.
+set -euo pipefail
+packages=(wine wine64 g++-mingw-w64-x86-64 cmake make googletest xvfb xauth xdotool imagemagick)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,80 @@
+#include "platform/failure.h"
+#include "platform/text_file.h"
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kastrell {
+namespace {
+
+std::vector<std::string> allLines(const std::string& path) {
+    TextFile file(path);
+    std::vector<std::string> lines;
+    while (!file.atEnd()) lines.push_back(file.readLine());
+    return lines;
+}
+
+class TextFileTest : public ::testing::Test {
+protected:
+    std::vector<std::string> linesOf(const std::string& bytes) {
+        folder_.write("file.txt", bytes);
+        return allLines(folder_.path("file.txt"));
+    }
+    TempFolder folder_;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(TextFileTest, LinesEndAtCarriageReturnWithOrWithoutLineFeed) {
+    EXPECT_EQ(linesOf("one\r\ntwo\rthree"), (Lines{"one", "two", "three"}));
+    EXPECT_EQ(linesOf("a\r\r\nb"), (Lines{"a", "", "b"}));
+}
+
+TEST_F(TextFileTest, LineFeedAloneStaysInTheText) {
+    EXPECT_EQ(linesOf("one\ntwo\r\nthree\n"), (Lines{"one\ntwo", "three\n"}));
+    EXPECT_EQ(linesOf("\n"), (Lines{"\n"}));
+}
+
+TEST_F(TextFileTest, TerminatorAtTheEndStartsNoFurtherLine) {
+    EXPECT_EQ(linesOf("one\r\n"), (Lines{"one"}));
+    EXPECT_EQ(linesOf("one\r"), (Lines{"one"}));
+    EXPECT_EQ(linesOf("one\r\n\r\n"), (Lines{"one", ""}));
+}
+
+TEST_F(TextFileTest, EmptyFileIsAtItsEndAtOnce) {
+    EXPECT_EQ(linesOf(""), Lines{});
+}
+
+TEST_F(TextFileTest, BytesPassUnchanged) {
+    const std::string bytes{"\xe9\xff\x01=\x80"};
+    EXPECT_EQ(linesOf(bytes + "\r\n"), Lines{bytes});
+}
+
+TEST_F(TextFileTest, ReadingPastTheEndFailsNamingTheFile) {
+    folder_.write("short.txt", "only\r\n");
+    TextFile file(folder_.path("short.txt"));
+    file.readLine();
+    try {
+        file.readLine();
+        FAIL() << "read past the end";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), 38u);  // ERROR_HANDLE_EOF
+        EXPECT_NE(failure.subject().find("short.txt"), std::string::npos);
+    }
+}
+
+TEST_F(TextFileTest, MissingFileFailsWithTheSystemsCode) {
+    try {
+        TextFile file(folder_.path("absent.txt"));
+        FAIL() << "opened a missing file";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), 2u);  // ERROR_FILE_NOT_FOUND
+        EXPECT_NE(failure.subject().find("absent.txt"), std::string::npos);
+        EXPECT_FALSE(failure.description().empty());
+    }
+}
+
+}  // namespace
+}  // namespace kastrell

@@ -1,0 +1,21 @@
+#!/bin/sh
+# Makes a fresh Wine prefix for one test run and keeps its wineserver alive
+# for the run (setup), or ends that wineserver (cleanup).
+set -e
+action=$1
+prefix=$2
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+case "$action" in
+  setup)
+    wineserver -k 2>/dev/null || true
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    # Detached from our output: ctest waits until every holder of it is gone.
+    wineserver -p </dev/null >/dev/null 2>&1
+    wineboot -i </dev/null >/dev/null 2>&1
+    ;;
+  cleanup)
+    wineserver -k 2>/dev/null || true
+    ;;
+  *) echo "usage: $0 setup|cleanup PREFIX" >&2; exit 2 ;;
+esac
