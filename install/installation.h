@@ -1,0 +1,47 @@
+#pragma once
+// The installation unit that the install page owns: reads the installation
+// script, copies the cursor files into the scheme folder, writes the cursor
+// values and the scheme entry, and drives the page's progress bar.
+#include "install/page_operations.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace kastrell {
+
+// Where the scheme's cursor files go.
+inline constexpr const char* schemeFolder = "c:\\windows\\cursors\\Kastrell\\";
+
+class Installation {
+public:
+    // `destination` is the scheme folder; tests give a temporary one.
+    Installation(PageOperations& page, Registry& registry, FileSystem& files,
+                 std::string destination = schemeFolder);
+
+    // The copy phase, which goes on into RegisterCursors(). Throws Failure.
+    void run();
+
+private:
+    void RegisterCursors();
+
+    PageOperations& page_;
+    Registry& registry_;
+    FileSystem& files_;
+    std::string destination_;
+
+    // The variables the phases share.
+    int stepCounter = 0;
+    std::int16_t separatorPos = 0;
+    std::string destFolder;
+    std::string valueName;
+    std::string currentLine;
+    std::string valueData;
+    HKEY cursorKey = nullptr;
+    LONG schemeOpenResult = 0;
+};
+
+}  // namespace kastrell
