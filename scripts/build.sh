@@ -1,6 +1,8 @@
 #!/bin/bash
-# Configures and builds the program and its tests in build/.
+# Configures and builds in build/: everything, or the targets named.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build build -j "$(nproc)" "${targets[@]}"
