@@ -3,12 +3,14 @@
 // script, copies the cursor files into the scheme folder, writes the cursor
 // values and the scheme entry, and drives the page's progress bar.
 #include "install/page_operations.h"
+#include "install/script.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kastrell {
@@ -26,7 +28,11 @@ public:
     void run();
 
 private:
+    void checkSchemeFolderCanBeMade();
     void RegisterCursors();
+    void openCursorKey();
+    void writeSchemeEntry();
+    void completed();
 
     PageOperations& page_;
     Registry& registry_;
@@ -42,6 +48,9 @@ private:
     std::string valueData;
     HKEY cursorKey = nullptr;
     LONG schemeOpenResult = 0;
+
+    // The checked script, open from the copy phase until the cursor key is closed.
+    std::optional<Script> script_;
 };
 
 }  // namespace kastrell

@@ -54,10 +54,12 @@ ControlClass controlClass(ControlKind kind) {
 }
 
 Font messageFontFor(UINT dpi) {
-    NONCLIENTMETRICSA metrics{};
+    // The one call with no "A" form: it fills the wide structure, and an
+    // "A" structure there would be overrun.
+    NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-    return Font(CreateFontIndirectA(&metrics.lfMessageFont));
+    return Font(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
 Font fontFor(const FontDesign& design, UINT dpi) {
@@ -119,7 +121,13 @@ int Form::position(int id) const {
     return static_cast<int>(SendMessageA(control(id), PBM_GETPOS, 0, 0));
 }
 
-void Form::click(int id) { SendMessageA(control(id), BM_CLICK, 0, 0); }
+void Form::click(int id) {
+    HWND window = control(id);
+    // As a user's click: a hidden or disabled control, or a window that a
+    // modal window has disabled, takes none.
+    if (!window || !IsWindowVisible(window) || !IsWindowEnabled(window) || !IsWindowEnabled(hwnd_)) return;
+    SendMessageA(window, BM_CLICK, 0, 0);
+}
 
 void Form::load(HWND owner) {
     registerWindowClass(windowProc);
@@ -140,9 +148,11 @@ void Form::load(HWND owner) {
         DWORD style = WS_CHILD | kind.style;
         if (design.visible) style |= WS_VISIBLE;
         if (!design.enabled) style |= WS_DISABLED;
-        CreateWindowExA(kind.exStyle, kind.name, design.kind == ControlKind::Picture ? "" : design.text,
-                        style, 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
-                        instance(), nullptr);
+        if (!CreateWindowExA(kind.exStyle, kind.name, design.kind == ControlKind::Picture ? "" : design.text,
+                             style, 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
+                             instance(), nullptr))
+            throw systemFailure(GetLastError(), "Cannot make the controls of the window \"" +
+                                                    std::string(design_.caption) + "\".");
         if (design.kind == ControlKind::ProgressBar)
             SendMessageA(control(design.id), PBM_SETRANGE32, 0, design.maximum);
     }
@@ -161,6 +171,11 @@ void Form::load(HWND owner) {
 }
 
 void Form::applyLayout() {
+    // The controls still draw with the old fonts and icons until they are given
+    // new ones, so those are released only at the end.
+    Font oldMessageFont = std::move(messageFont_);
+    std::vector<Font> oldFonts = std::move(ownFonts_);
+    std::vector<Icon> oldIcons = std::move(icons_);
     messageFont_ = messageFontFor(dpi_);
     ownFonts_.clear();
     icons_.clear();
@@ -233,50 +248,29 @@ LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         form->hwnd_ = nullptr;
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
-    return form->handle(message, wParam, lParam);
+    // Held for the message, since closing (WM_CLOSE) lets the registry go of
+    // the form; none while the form is being destroyed.
+    const std::shared_ptr<Form> keep = form->weak_from_this().lock();
+    if (!keep) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return keep->handle(message, wParam, lParam);
 }
 
 LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = hwnd_;
     switch (message) {
-    case WM_COMMAND:
-        onCommand(GET_WM_COMMAND_ID(wParam, lParam), GET_WM_COMMAND_CMD(wParam, lParam));
-        return 0;
-    case WM_CLOSE:
-        Forms::close(*this);
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && GetParent(focus) == hwnd_) focus_ = focus;
-        } else if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_)) {
-            SetFocus(focus_);
-        } else {
-            focusFirstTabStop();
-        }
-        return 0;
-    case WM_CTLCOLORSTATIC: {
-        const LRESULT brush = DefWindowProcA(hwnd_, message, wParam, lParam);
-        const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-        for (const ControlDesign& design : design_.controls)
-            if (design.id == id && design.textColour != CLR_INVALID)
-                SetTextColor(reinterpret_cast<HDC>(wParam), design.textColour);
-        return brush;
-    }
-    case WM_DPICHANGED: {
-        dpi_ = HIWORD(wParam);
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        applyLayout();
+        HANDLE_MSG(hwnd, WM_COMMAND, onCommand);
+        HANDLE_MSG(hwnd, WM_CLOSE, onClose);
+        HANDLE_MSG(hwnd, WM_ACTIVATE, onActivate);
+        HANDLE_MSG(hwnd, WM_CTLCOLORSTATIC, onCtlColor);
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     }
-    default:
-        return DefWindowProcA(hwnd_, message, wParam, lParam);
-    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-void Form::onCommand(int id, int notification) {
-    if (notification != BN_CLICKED) return;
+void Form::onCommand(HWND, int id, HWND control, UINT notification) {
+    if (!control || notification != BN_CLICKED) return;
     // Keeps this object alive should the handler close its own window.
     const std::shared_ptr<Form> keep = shared_from_this();
     try {
@@ -287,6 +281,38 @@ void Form::onCommand(int id, int notification) {
         reportAndExit(Failure(ERROR_INTERNAL_ERROR, systemErrorText(ERROR_INTERNAL_ERROR), error.what()));
     }
     keepFocusUsable();
+}
+
+void Form::onClose(HWND) { Forms::close(*this); }
+
+// The focus goes back where it was when the window is activated again.
+void Form::onActivate(HWND, UINT state, HWND, BOOL) {
+    if (state == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && GetParent(focus) == hwnd_) focus_ = focus;
+    } else if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_) && IsWindowEnabled(focus_)) {
+        SetFocus(focus_);
+    } else {
+        focusFirstTabStop();
+    }
+}
+
+HBRUSH Form::onCtlColor(HWND, HDC dc, HWND control, int) {
+    // The system's brush (button face for labels and read-only text boxes);
+    // only the text colour may be the design's own.
+    const auto brush = reinterpret_cast<HBRUSH>(
+        DefWindowProcA(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+    const int id = GetDlgCtrlID(control);
+    for (const ControlDesign& design : design_.controls)
+        if (design.id == id && design.textColour != CLR_INVALID) SetTextColor(dc, design.textColour);
+    return brush;
+}
+
+void Form::onDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    applyLayout();
 }
 
 }  // namespace kastrell

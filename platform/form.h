@@ -96,7 +96,11 @@ private:
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void onCommand(int id, int notification);
+    void onCommand(HWND hwnd, int id, HWND control, UINT notification);
+    void onClose(HWND hwnd);
+    void onActivate(HWND hwnd, UINT state, HWND other, BOOL minimized);
+    HBRUSH onCtlColor(HWND hwnd, HDC dc, HWND control, int kind);
+    void onDpiChanged(UINT dpi, const RECT& suggested);
 
     const FormDesign& design_;
     HWND hwnd_ = nullptr;

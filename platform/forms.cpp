@@ -42,6 +42,9 @@ void Forms::close(Form& form) {
     const std::shared_ptr<Form> keep = found->second;
     forms.erase(found);
     keep->unload();
+    // A close sent from outside our loop (another thread or process) must
+    // still wake the loop, so that it sees that nothing is loaded any more.
+    if (forms.empty()) PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 bool Forms::anyLoaded() { return !loadedForms().empty(); }

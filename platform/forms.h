@@ -20,7 +20,7 @@ public:
     static F& show() {
         auto form = loadInstance<F>(nullptr);
         form->present();
-        return *form;
+        return static_cast<F&>(*form);
     }
 
     // Loads and shows the form over the others, which take no input until it

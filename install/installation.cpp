@@ -1,0 +1,146 @@
+#include "install/installation.h"
+
+#include "install/cursor_scheme.h"
+#include "platform/failure.h"
+
+#include <utility>
+
+namespace kastrell {
+namespace {
+
+constexpr int completedPosition = 24;
+
+std::string keyName(const std::string& path) { return "HKEY_CURRENT_USER\\" + path; }
+
+std::string valueTitle(const std::string& name) {
+    return name.empty() ? std::string("default value") : "value " + quotedForMessage(name);
+}
+
+// Registry calls return their codes rather than failing; a failing one ends
+// the installation like any other failure instead of leaving it half done.
+void require(LONG result, const std::string& subject) {
+    if (result != ERROR_SUCCESS) throw systemFailure(static_cast<unsigned long>(result), subject);
+}
+
+std::string parentFolder(const std::string& folder) {
+    const std::size_t end = folder.find_last_not_of('\\');
+    if (end == std::string::npos) return {};
+    const std::size_t slash = folder.rfind('\\', end);
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
+
+}  // namespace
+
+Installation::Installation(PageOperations& page, Registry& registry, FileSystem& files,
+                           std::string destination)
+    : page_(page), registry_(registry), files_(files), destination_(std::move(destination)) {}
+
+void Installation::run() {
+    page_.showProgress();
+    destFolder = destination_;
+    // Everything that can be known to fail is found before anything changes.
+    script_ = Script::load(files_);
+    checkSchemeFolderCanBeMade();
+
+    if (!files_.folderExists(destFolder)) files_.makeFolder(destFolder);
+    for (stepCounter = 1; stepCounter <= copyLineCount; ++stepCounter) {
+        page_.setProgress(stepCounter);
+        currentLine = script_->readLine();
+        const ScriptLine parts = splitLine(currentLine, separatorPos);
+        files_.copyFile(parts.left, destFolder + parts.right);
+    }
+    RegisterCursors();
+}
+
+void Installation::checkSchemeFolderCanBeMade() {
+    if (files_.folderExists(destFolder)) return;
+    const std::string folderAsFile = destFolder.substr(0, destFolder.find_last_not_of('\\') + 1);
+    if (files_.fileExists(folderAsFile))
+        throw systemFailure(ERROR_ALREADY_EXISTS, "The folder \"" + destFolder +
+                                                      "\" cannot be made: a file of that name is in the way.");
+    const std::string parent = parentFolder(destFolder);
+    if (!files_.folderExists(parent))
+        throw systemFailure(ERROR_PATH_NOT_FOUND, "The folder \"" + destFolder +
+                                                      "\" cannot be made: its parent folder \"" + parent +
+                                                      "\" does not exist.");
+}
+
+void Installation::RegisterCursors() {
+    try {
+        openCursorKey();
+        for (stepCounter = copyLineCount + 1; stepCounter <= scriptLineCount; ++stepCounter) {
+            page_.setProgress(stepCounter);
+            currentLine = script_->readLine();
+            const ScriptLine parts = splitLine(currentLine, separatorPos);
+            valueName = parts.left;
+            valueData = registeredCursorFolder + parts.right;
+            require(registry_.setValue(cursorKey, valueName, REG_EXPAND_SZ, valueData,
+                                       static_cast<DWORD>(valueData.size() + 1)),
+                    "Cannot write the " + valueTitle(valueName) + " under " + keyName(cursorKeyPath) +
+                        " (" + std::string(scriptName) + ", line " + std::to_string(stepCounter) + ").");
+        }
+        registry_.closeKey(cursorKey);
+        cursorKey = nullptr;
+        script_.reset();
+        writeSchemeEntry();
+    } catch (...) {
+        // The program ends after the report; closing here keeps a caller
+        // that goes on (a test) from inheriting an open key.
+        if (cursorKey) registry_.closeKey(cursorKey);
+        cursorKey = nullptr;
+        throw;
+    }
+    completed();
+}
+
+void Installation::openCursorKey() {
+    LONG opened = registry_.openKey(HKEY_CURRENT_USER, cursorKeyPath, cursorKey);
+    if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) {
+        cursorKey = nullptr;
+        throw systemFailure(static_cast<unsigned long>(opened),
+                            "Cannot open the registry key " + keyName(cursorKeyPath) + ".");
+    }
+    require(registry_.setDefaultValue(HKEY_CURRENT_USER, cursorKeyPath, schemeName),
+            "Cannot name \"" + std::string(schemeName) + "\" as the current scheme in the default value of " +
+                keyName(cursorKeyPath) + ".");
+    // An absent key was made by naming the scheme; open it now so that the
+    // cursor values land in it.
+    if (opened == ERROR_FILE_NOT_FOUND) {
+        opened = registry_.openKey(HKEY_CURRENT_USER, cursorKeyPath, cursorKey);
+        if (opened != ERROR_SUCCESS) {
+            cursorKey = nullptr;
+            throw systemFailure(static_cast<unsigned long>(opened),
+                                "Cannot open the registry key " + keyName(cursorKeyPath) +
+                                    " after making it.");
+        }
+    }
+}
+
+void Installation::writeSchemeEntry() {
+    schemeOpenResult = registry_.openKey(HKEY_CURRENT_USER, schemesKeyPath, cursorKey);
+    LONG result = schemeOpenResult;
+    std::string failedTo = "open";
+    if (schemeOpenResult == ERROR_FILE_NOT_FOUND) {
+        result = registry_.createKey(HKEY_CURRENT_USER, schemesKeyPath, cursorKey);
+        failedTo = "make";
+    }
+    if (result != ERROR_SUCCESS) {
+        cursorKey = nullptr;
+        require(result, "Cannot " + failedTo + " the registry key " + keyName(schemesKeyPath) + ".");
+    }
+    const std::string list = schemeList;
+    require(registry_.setValue(cursorKey, schemeName, REG_EXPAND_SZ, list,
+                               static_cast<DWORD>(list.size() + 1)),
+            "Cannot write the value \"" + std::string(schemeName) + "\" under " +
+                keyName(schemesKeyPath) + ".");
+    registry_.closeKey(cursorKey);
+    cursorKey = nullptr;
+}
+
+void Installation::completed() {
+    page_.setProgress(completedPosition);
+    page_.setStatus("Setup Completed");
+    page_.ShowCompletedState();
+}
+
+}  // namespace kastrell

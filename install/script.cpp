@@ -1,0 +1,148 @@
+#include "install/script.h"
+
+#include "platform/failure.h"
+#include "platform/text_file.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <limits>
+#include <string_view>
+
+namespace kastrell {
+namespace {
+
+constexpr std::size_t shownLength = 60;
+
+bool isControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+}
+
+std::string visible(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        if (!isControl(c)) {
+            shown += c;
+            continue;
+        }
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(c));
+        shown += escape;
+    }
+    return shown;
+}
+
+std::string where(int lineNumber) {
+    return std::string(scriptName) + ", line " + std::to_string(lineNumber) + ": ";
+}
+
+Failure lineFailure(unsigned long code, int lineNumber, const std::string& line,
+                    const std::string& problem) {
+    return systemFailure(code, where(lineNumber) + quotedForMessage(line) + " " + problem);
+}
+
+// Only a name inside the scheme folder: no path, no drive, no device-like
+// tricks with dots, nothing the file system refuses in a name.
+std::string destinationProblem(const std::string& name) {
+    if (name.empty()) return "has no file name after \"=\".";
+    for (const char c : name) {
+        if (isControl(c)) return "names a destination holding a control character.";
+        if (std::string_view("\\/:").find(c) != std::string_view::npos)
+            return "names a destination with a folder or drive; it must be a plain file name.";
+        if (std::string_view("<>\"|?*").find(c) != std::string_view::npos)
+            return "names a destination holding a character that file names cannot hold.";
+    }
+    // Windows drops trailing dots and spaces, so such a name means the
+    // folder itself (or its parent, for "..").
+    if (name.find_first_not_of(". ") == std::string::npos)
+        return "names the destination \"" + name + "\", which is a folder, not a file name.";
+    return {};
+}
+
+void checkCopyLine(int lineNumber, const std::string& line, const ScriptLine& parts,
+                   FileSystem& files) {
+    if (parts.left.empty())
+        throw lineFailure(ERROR_INVALID_DATA, lineNumber, line, "has no source file before \"=\".");
+    const std::string problem = destinationProblem(parts.right);
+    if (!problem.empty()) throw lineFailure(ERROR_INVALID_NAME, lineNumber, line, problem);
+    if (!files.fileExists(parts.left))
+        throw lineFailure(ERROR_FILE_NOT_FOUND, lineNumber, line,
+                          "names the source file " + quotedForMessage(parts.left) +
+                              ", which cannot be found.");
+}
+
+void checkLine(int lineNumber, const std::string& line, FileSystem& files) {
+    // A line feed inside a line means the file's lines end in LF alone,
+    // which the line rule does not take as a line end.
+    if (line.find('\n') != std::string::npos)
+        throw lineFailure(ERROR_INVALID_DATA, lineNumber, line,
+                          "holds a line feed: lines must end in CR or CR LF, not in LF alone.");
+    std::int16_t separatorPos = 0;
+    ScriptLine parts;
+    try {
+        parts = splitLine(line, separatorPos);
+    } catch (const Failure& failure) {
+        throw Failure(failure.number(), failure.description(), where(lineNumber) + failure.subject());
+    }
+    if (lineNumber <= copyLineCount) checkCopyLine(lineNumber, line, parts, files);
+}
+
+std::vector<std::string> readScriptLines() {
+    std::vector<std::string> lines;
+    try {
+        TextFile file(scriptName);
+        while (!file.atEnd() && lines.size() < scriptLineCount) lines.push_back(file.readLine());
+    } catch (const Failure& failure) {
+        char folder[MAX_PATH] = "";
+        GetCurrentDirectoryA(MAX_PATH, folder);
+        throw Failure(failure.number(), failure.description(),
+                      std::string("The installation script \"") + scriptName +
+                          "\" cannot be read in the folder \"" + folder + "\".");
+    }
+    return lines;
+}
+
+}  // namespace
+
+ScriptLine splitLine(const std::string& line, std::int16_t& separatorPos) {
+    constexpr std::size_t largest = std::numeric_limits<std::int16_t>::max();
+    const std::size_t found = line.find('=');
+    const std::size_t position = found == std::string::npos ? 0 : found + 1;
+    // Position 32767 itself fits, but the right part's start (one further) would not.
+    if (position >= largest)
+        throw systemFailure(ERROR_ARITHMETIC_OVERFLOW,
+                            quotedForMessage(line) + " has its first \"=\" at position " +
+                                std::to_string(position) + "; it must come before position " +
+                                std::to_string(largest) + ".");
+    separatorPos = static_cast<std::int16_t>(position);
+    if (separatorPos == 0)
+        throw systemFailure(ERROR_INVALID_DATA, quotedForMessage(line) + " has no \"=\".");
+    return {line.substr(0, separatorPos - 1), line.substr(separatorPos)};
+}
+
+std::string quotedForMessage(const std::string& text) {
+    std::string shown = visible(text.substr(0, shownLength + 1));
+    if (text.size() > shownLength || shown.size() > shownLength)
+        shown = shown.substr(0, shownLength - 3) + "...";
+    return "\"" + shown + "\"";
+}
+
+Script Script::load(FileSystem& files) {
+    std::vector<std::string> lines = readScriptLines();
+    for (std::size_t index = 0; index < lines.size(); ++index)
+        checkLine(static_cast<int>(index) + 1, lines[index], files);
+    if (lines.size() < scriptLineCount)
+        throw systemFailure(ERROR_HANDLE_EOF,
+                            std::string(scriptName) + " has " + std::to_string(lines.size()) +
+                                " line(s); it needs " + std::to_string(scriptLineCount) + ".");
+    return Script(std::move(lines));
+}
+
+std::string Script::readLine() {
+    if (next_ >= lines_.size())
+        throw systemFailure(ERROR_HANDLE_EOF, std::string("Read past the end of ") + scriptName + ".");
+    return lines_[next_++];
+}
+
+}  // namespace kastrell

@@ -1,0 +1,54 @@
+#pragma once
+// The installation script "install.txt": twenty lines of the form left=right,
+// read from the current folder. Lines 1-10 copy the file named on the left to
+// the name on the right inside the scheme folder; lines 11-20 write the
+// registry value named on the left. Anything after line 20 is never read.
+#include "platform/file_system.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kastrell {
+
+inline constexpr const char* scriptName = "install.txt";
+inline constexpr int copyLineCount = 10;
+inline constexpr int scriptLineCount = 20;
+
+// A script line split at its first "=". Nothing is trimmed on either side.
+struct ScriptLine {
+    std::string left;
+    std::string right;
+};
+
+// Splits `line` at its first "=", whose 1-based position goes into
+// `separatorPos`. Throws Failure when there is no "=", or when the right
+// part's start (the position plus 1) cannot be counted in 16 bits.
+ScriptLine splitLine(const std::string& line, std::int16_t& separatorPos);
+
+// How a line is shown in a message: quoted, control characters made visible,
+// shortened to about sixty characters.
+std::string quotedForMessage(const std::string& text);
+
+// The script's twenty lines, read once and checked as a whole before the
+// installation changes anything, then handed out in order, so that what was
+// checked is what gets used.
+class Script {
+public:
+    // Reads "install.txt" from the current folder and checks every line;
+    // copy sources are looked up through `files`. Throws Failure naming the
+    // line at fault and what is wrong with it.
+    static Script load(FileSystem& files);
+
+    // The next line; throws Failure past the twentieth.
+    std::string readLine();
+
+private:
+    explicit Script(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+    std::vector<std::string> lines_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace kastrell

@@ -1,0 +1,65 @@
+#include "pages/form3.h"
+
+#include "pages/form1.h"
+#include "pages/form2.h"
+#include "platform/forms.h"
+#include "platform/text_file.h"
+#include "res/resource.h"
+
+#include <string>
+
+namespace kastrell {
+namespace {
+
+constexpr ControlDesign controls[] = {
+    {.id = Form3::bnext, .kind = ControlKind::Button, .text = "Next", .rect = {2280, 2640, 855, 375},
+     .enabled = false},
+    {.id = Form3::Command2, .kind = ControlKind::Button, .text = "Cancel", .rect = {3360, 2640, 855, 375}},
+    {.id = Form3::Check1, .kind = ControlKind::CheckBox, .text = "I Agree", .rect = {480, 2640, 1095, 255}},
+    {.id = Form3::licence, .kind = ControlKind::TextBox, .rect = {840, 120, 3615, 2415}},
+    {.id = Form3::Image1, .kind = ControlKind::Picture, .rect = {120, 240, 480, 480}, .icon = IDI_HELP_SELECT},
+};
+
+constexpr FormDesign design{.caption = "Form3", .icon = IDI_HELP_SELECT, .clientWidth = 4680,
+                            .clientHeight = 3090, .controls = controls};
+
+// The edit control breaks lines only at CR LF; a LF that the line rule left
+// inside a line would otherwise show as nothing.
+std::string withLineBreaks(const std::string& text) {
+    std::string shown;
+    for (char c : text) {
+        if (c == '\n') shown += '\r';
+        shown += c;
+    }
+    return shown;
+}
+
+}  // namespace
+
+Form3::Form3() : Form(design) {}
+
+void Form3::Form_Load() {
+    std::string licenceText;
+    TextFile file("file11.c");
+    while (!file.atEnd()) licenceText += file.readLine();
+    setText(licence, withLineBreaks(licenceText));
+}
+
+void Form3::onClick(int id) {
+    switch (id) {
+    case Check1: Check1_Click(); break;
+    case bnext: bnext_Click(); break;
+    case Command2: Command2_Click(); break;
+    }
+}
+
+void Form3::Check1_Click() { setEnabled(bnext, checkValue(Check1) == 1); }
+
+void Form3::bnext_Click() {
+    Forms::show<Form1>();
+    Forms::close<Form3>();
+}
+
+void Form3::Command2_Click() { Forms::showModal<Form2>(); }
+
+}  // namespace kastrell

@@ -1,0 +1,60 @@
+#include "tests/install/faulty_registry.h"
+
+#include <algorithm>
+
+namespace kastrell {
+
+void FaultyRegistry::failOn(RegistryCall call, std::string name, LONG result, int occurrence) {
+    faults_.push_back({call, std::move(name), result, occurrence});
+}
+
+bool FaultyRegistry::called(const std::string& call) const {
+    return std::find(calls_.begin(), calls_.end(), call) != calls_.end();
+}
+
+LONG FaultyRegistry::injected(RegistryCall call, const std::string& name, const std::string& noted) {
+    calls_.push_back(noted);
+    for (Fault& fault : faults_) {
+        if (fault.call != call || fault.name != name) continue;
+        ++fault.seen;
+        if (fault.occurrence == 0 || fault.occurrence == fault.seen) return fault.result;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG FaultyRegistry::openKey(HKEY parent, const std::string& subKey, HKEY& key) {
+    if (const LONG result = injected(RegistryCall::open, subKey, "RegOpenKeyA " + subKey)) {
+        key = nullptr;
+        return result;
+    }
+    return system_.openKey(parent, subKey, key);
+}
+
+LONG FaultyRegistry::createKey(HKEY parent, const std::string& subKey, HKEY& key) {
+    if (const LONG result = injected(RegistryCall::create, subKey, "RegCreateKeyA " + subKey)) {
+        key = nullptr;
+        return result;
+    }
+    return system_.createKey(parent, subKey, key);
+}
+
+LONG FaultyRegistry::setDefaultValue(HKEY parent, const std::string& subKey, const std::string& text) {
+    if (const LONG result = injected(RegistryCall::setDefault, subKey, "RegSetValueA " + subKey))
+        return result;
+    return system_.setDefaultValue(parent, subKey, text);
+}
+
+LONG FaultyRegistry::setValue(HKEY key, const std::string& name, DWORD type, const std::string& data,
+                              DWORD length) {
+    if (const LONG result = injected(RegistryCall::setValue, name, "RegSetValueExA " + name))
+        return result;
+    writes_.push_back({name, type, data, length});
+    return system_.setValue(key, name, type, data, length);
+}
+
+LONG FaultyRegistry::closeKey(HKEY key) {
+    calls_.push_back("RegCloseKey");
+    return system_.closeKey(key);
+}
+
+}  // namespace kastrell

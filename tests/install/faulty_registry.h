@@ -1,0 +1,57 @@
+#pragma once
+// The system's registry, except that chosen calls return chosen codes
+// without reaching it: the failures Wine's registry will not produce on
+// demand (access denied, a failing write). Every call is noted.
+#include "platform/registry.h"
+
+#include <string>
+#include <vector>
+
+namespace kastrell {
+
+enum class RegistryCall { open, create, setDefault, setValue, close };
+
+class FaultyRegistry : public Registry {
+public:
+    // The `occurrence`-th call of that kind naming `name` (a subkey, or for
+    // setValue a value name) returns `result`; occurrence 0 means every one.
+    void failOn(RegistryCall call, std::string name, LONG result, int occurrence = 0);
+
+    // "RegOpenKeyA Control Panel\cursors", "RegSetValueExA Arrow", ...
+    const std::vector<std::string>& calls() const { return calls_; }
+    bool called(const std::string& call) const;
+
+    struct Write {
+        std::string name;
+        DWORD type;
+        std::string data;
+        DWORD length;
+    };
+    // Every RegSetValueExA passed on to the system, with what it passed.
+    const std::vector<Write>& writes() const { return writes_; }
+
+    LONG openKey(HKEY parent, const std::string& subKey, HKEY& key) override;
+    LONG createKey(HKEY parent, const std::string& subKey, HKEY& key) override;
+    LONG setDefaultValue(HKEY parent, const std::string& subKey, const std::string& text) override;
+    LONG setValue(HKEY key, const std::string& name, DWORD type, const std::string& data,
+                  DWORD length) override;
+    LONG closeKey(HKEY key) override;
+
+private:
+    struct Fault {
+        RegistryCall call;
+        std::string name;
+        LONG result;
+        int occurrence;
+        int seen = 0;
+    };
+    // The injected code for this call, or ERROR_SUCCESS to pass it through.
+    LONG injected(RegistryCall call, const std::string& name, const std::string& noted);
+
+    SystemRegistry system_;
+    std::vector<Fault> faults_;
+    std::vector<std::string> calls_;
+    std::vector<Write> writes_;
+};
+
+}  // namespace kastrell

@@ -1,0 +1,164 @@
+#include "install/cursor_scheme.h"
+#include "tests/install/installation_fixture.h"
+
+#include <algorithm>
+#include <string>
+
+namespace kastrell {
+namespace {
+
+const std::string schemesPath = std::string(cursorKeyPath) + "\\Schemes";
+const std::string cursorFolder = "%SYSTEMROOT%\\Cursors\\Kastrell\\";
+
+// REG_EXPAND_SZ as RegQueryValueExA gives it back: the text and one NUL.
+StoredValue expandable(const std::string& text) { return {REG_EXPAND_SZ, text + '\0'}; }
+
+
+TEST(SchemeListTest, HoldsFifteenRolesInFourHundredCharacters) {
+    const std::string list = schemeList;
+    EXPECT_EQ(list.size(), 400u);
+    EXPECT_EQ(std::count(list.begin(), list.end(), ','), 14);
+}
+
+TEST_F(InstallationTest, FreshRegistryGetsEveryValueAsWineSeesIt) {
+    install();
+
+    const std::string exported = exportedKey(cursorKeyPath);
+    const auto cursorValues = exportedValues(exported, cursorKeyPath);
+    EXPECT_EQ(cursorValues.at("@"), "\"Kastrell\"");  // REG_SZ, one terminating NUL
+    // REG_EXPAND_SZ is hex(2); Wine stores UTF-16, so a single NUL is 00,00.
+    EXPECT_EQ(exportedBytes(cursorValues.at("Arrow")), utf16(cursorFolder + "Kastrell.cur") + '\0' + '\0');
+    EXPECT_EQ(cursorValues.at("Hand").rfind("hex(2):", 0), 0u);
+    EXPECT_EQ(cursorValues.size(), 11u);
+    const auto schemeValues = exportedValues(exported, schemesPath);
+    ASSERT_EQ(schemeValues.count("Kastrell"), 1u);
+    const std::string listBytes = exportedBytes(schemeValues.at("Kastrell"));
+    EXPECT_EQ(listBytes.size(), 802u);
+    EXPECT_EQ(listBytes, utf16(schemeList) + '\0' + '\0');
+}
+
+TEST_F(InstallationTest, WritesValuesAndCopiesFilesAndCompletes) {
+    install();
+
+    EXPECT_EQ(*storedValue(cursorKeyPath, ""), (StoredValue{REG_SZ, std::string("Kastrell") + '\0'}));
+    const Lines script = sampleScript();
+    for (int line = 1; line <= 10; ++line) {
+        EXPECT_EQ(installed(cursorFileOf(line)), sourceContentOf(line));
+        const std::string role = script[line + 9].substr(0, script[line + 9].find('='));
+        EXPECT_EQ(*storedValue(cursorKeyPath, role), expandable(cursorFolder + cursorFileOf(line))) << role;
+    }
+    EXPECT_EQ(*storedValue(schemesPath, "Kastrell"), expandable(schemeList));
+    EXPECT_TRUE(page_.completed());
+}
+
+TEST_F(InstallationTest, ReportsProgressBeforeEachLineThenCompletes) {
+    install();
+
+    Lines expected{"showProgress"};
+    for (int step = 1; step <= 20; ++step) expected.push_back("setProgress " + std::to_string(step));
+    expected.insert(expected.end(), {"setProgress 24", "setStatus Setup Completed", "ShowCompletedState"});
+    EXPECT_EQ(page_.calls, expected);
+}
+
+TEST_F(InstallationTest, MakesTheRegistryCallsInOrder) {
+    install();
+
+    Lines expected{"RegOpenKeyA Control Panel\\cursors", "RegSetValueA Control Panel\\cursors",
+                   // the key was absent: opened again once naming the scheme made it
+                   "RegOpenKeyA Control Panel\\cursors"};
+    const Lines script = sampleScript();
+    for (const std::string& line : Lines(script.begin() + 10, script.end()))
+        expected.push_back("RegSetValueExA " + line.substr(0, line.find('=')));
+    expected.insert(expected.end(), {"RegCloseKey", "RegOpenKeyA Control Panel\\cursors\\Schemes",
+                                     "RegCreateKeyA Control Panel\\cursors\\Schemes",
+                                     "RegSetValueExA Kastrell", "RegCloseKey"});
+    EXPECT_EQ(registry_.calls(), expected);
+    for (const FaultyRegistry::Write& write : registry_.writes()) {
+        EXPECT_EQ(write.type, static_cast<DWORD>(REG_EXPAND_SZ)) << write.name;
+        EXPECT_EQ(write.length, write.data.size() + 1) << write.name;  // the NUL counted
+    }
+}
+
+TEST_F(InstallationTest, ExistingKeysKeepTheirOtherValues) {
+    putValue(cursorKeyPath, "Crosshair", REG_SZ, std::string("mine.cur") + '\0');
+    putValue(cursorKeyPath, "Arrow", REG_SZ, std::string("old.cur") + '\0');
+    putValue(schemesPath, "Other", REG_EXPAND_SZ, std::string("a,b") + '\0');
+    putValue(schemesPath, "Kastrell", REG_EXPAND_SZ, std::string("stale") + '\0');
+
+    install();
+
+    EXPECT_EQ(storedValue(cursorKeyPath, "Crosshair")->bytes, std::string("mine.cur") + '\0');
+    EXPECT_EQ(*storedValue(cursorKeyPath, "Arrow"), expandable(cursorFolder + "Kastrell.cur"));
+    EXPECT_EQ(*storedValue(schemesPath, "Other"), expandable("a,b"));
+    EXPECT_EQ(*storedValue(schemesPath, "Kastrell"), expandable(schemeList));
+    EXPECT_FALSE(registry_.called("RegCreateKeyA Control Panel\\cursors\\Schemes"));
+    // Present from the start, the cursor key is opened only once.
+    EXPECT_EQ(std::count(registry_.calls().begin(), registry_.calls().end(),
+                         "RegOpenKeyA Control Panel\\cursors"), 1);
+}
+
+TEST_F(InstallationTest, SchemeKeyIsMadeUnderAnExistingCursorKey) {
+    putValue(cursorKeyPath, "Crosshair", REG_SZ, std::string("mine.cur") + '\0');
+
+    install();
+
+    EXPECT_TRUE(registry_.called("RegCreateKeyA Control Panel\\cursors\\Schemes"));
+    EXPECT_EQ(*storedValue(schemesPath, "Kastrell"), expandable(schemeList));
+}
+
+TEST_F(InstallationTest, RegistrationLinesTakeEffectInOrderAsSpelled) {
+    Lines script = sampleScript();
+    script[10] = "Arrow=first.cur";
+    script[11] = "ARROW=second.cur";          // same name in another case: the later wins
+    script[12] = "=default.cur";              // empty name: the default value
+    script[13] = " Wait = spaced.cur=x";      // nothing trimmed, second "=" kept
+    writeScript(script);
+
+    install();
+
+    EXPECT_EQ(*storedValue(cursorKeyPath, "arrow"), expandable(cursorFolder + "second.cur"));
+    EXPECT_EQ(*storedValue(cursorKeyPath, ""), expandable(cursorFolder + "default.cur"));
+    EXPECT_EQ(*storedValue(cursorKeyPath, " Wait "), expandable(cursorFolder + " spaced.cur=x"));
+    EXPECT_FALSE(storedValue(cursorKeyPath, "Wait"));
+}
+
+TEST_F(InstallationTest, LinesAfterTheTwentiethAreNeverRead) {
+    Lines script = sampleScript();
+    script.push_back("no separator here");
+    script.push_back("Extra=extra.cur");
+    writeScript(script);
+
+    install();
+
+    EXPECT_FALSE(storedValue(cursorKeyPath, "Extra"));
+    EXPECT_TRUE(page_.completed());
+}
+
+TEST_F(InstallationTest, ExistingFolderKeepsOtherFilesAndCopiesReplace) {
+    CreateDirectoryA(destination().c_str(), nullptr);
+    folder_.write("Kastrell\\mine.cur", "keep me");
+    folder_.write("Kastrell\\zun.cur", "old copy");
+    Lines script = sampleScript();
+    script[1] = "source2.cur=same.cur";
+    script[2] = "source3.cur=same.cur";  // the later copy replaces the earlier one
+    writeScript(script);
+
+    install();
+
+    EXPECT_EQ(installed("mine.cur"), "keep me");
+    EXPECT_EQ(installed("zun.cur"), sourceContentOf(4));
+    EXPECT_EQ(installed("same.cur"), sourceContentOf(3));
+}
+
+TEST_F(InstallationTest, SecondInstallationReplacesTheFirstCopies) {
+    install();
+    folder_.write("source1.cur", "redrawn");
+
+    install();
+
+    EXPECT_EQ(installed("Kastrell.cur"), "redrawn");
+    EXPECT_EQ(*storedValue(schemesPath, "Kastrell"), expandable(schemeList));
+}
+
+}  // namespace
+}  // namespace kastrell

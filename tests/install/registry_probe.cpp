@@ -1,0 +1,140 @@
+#include "tests/install/registry_probe.h"
+
+#include "tests/support/temp_folder.h"
+
+#include <algorithm>
+#include <sstream>
+#include <stdexcept>
+
+namespace kastrell {
+
+void deleteKeyTree(const std::string& path) { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); }
+
+bool keyExists(const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void putValue(const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot make " + path);
+    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+}
+
+std::optional<StoredValue> storedValue(const std::string& path, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD type = 0;
+    DWORD size = 0;
+    std::optional<StoredValue> value;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::string bytes(size, '\0');
+        RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+        bytes.resize(size);
+        value = StoredValue{type, bytes};
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+namespace {
+
+void runToEnd(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process))
+        throw std::runtime_error("cannot run " + commandLine);
+    WaitForSingleObject(process.hProcess, 60000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// The export is UTF-16; everything the tests store is ASCII.
+std::string narrowed(const std::string& utf16Bytes) {
+    std::string text;
+    for (std::size_t at = 2; at + 1 < utf16Bytes.size(); at += 2) text += utf16Bytes[at];
+    return text;
+}
+
+std::string joinedContinuations(const std::string& text) {
+    std::string joined;
+    std::istringstream lines(text);
+    std::string line;
+    bool continuing = false;  // the previous line of hex bytes ended in "\"
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (continuing) line = line.substr(std::min(line.size(), line.find_first_not_of(' ')));
+        const bool hex = continuing || line.find("=hex") != std::string::npos;
+        continuing = hex && !line.empty() && line.back() == '\\';
+        if (continuing) line.pop_back();
+        joined += line;
+        if (!continuing) joined += '\n';
+    }
+    return joined;
+}
+
+}  // namespace
+
+std::string exportedKey(const std::string& path) {
+    TempFolder folder;
+    const std::string file = folder.path("export.reg");
+    runToEnd("regedit.exe /E \"" + file + "\" \"HKEY_CURRENT_USER\\" + path + "\"");
+    if (!folder.exists("export.reg")) return {};
+    return joinedContinuations(narrowed(folder.read("export.reg")));
+}
+
+std::map<std::string, std::string> exportedValues(const std::string& exported, const std::string& path) {
+    std::map<std::string, std::string> values;
+    const std::string header = "[HKEY_CURRENT_USER\\" + path + "]\n";
+    std::size_t at = exported.find(header);
+    if (at == std::string::npos) return values;
+    std::istringstream lines(exported.substr(at + header.size()));
+    std::string line;
+    while (std::getline(lines, line) && !line.empty()) {
+        // "name"=... with the name's own quotes and backslashes escaped
+        std::string name;
+        std::size_t end;
+        if (line[0] == '@') {
+            name = "@";
+            end = 1;
+        } else {
+            end = 1;
+            for (; end < line.size() && line[end] != '"'; ++end) {
+                if (line[end] == '\\') ++end;
+                name += line[end];
+            }
+            ++end;
+        }
+        values[name] = line.substr(end + 1);
+    }
+    return values;
+}
+
+std::string exportedBytes(const std::string& text) {
+    std::string bytes;
+    std::istringstream pairs(text.substr(text.find(':') + 1));
+    std::string pair;
+    while (std::getline(pairs, pair, ','))
+        if (!pair.empty()) bytes += static_cast<char>(std::stoi(pair, nullptr, 16));
+    return bytes;
+}
+
+std::string utf16(const std::string& ascii) {
+    std::string bytes;
+    for (const char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+}  // namespace kastrell
