@@ -13,6 +13,12 @@ case "$action" in
     # Detached from our output: ctest waits until every holder of it is gone.
     wineserver -p </dev/null >/dev/null 2>&1
     wineboot -i </dev/null >/dev/null 2>&1
+    # Without a window manager Wine waits for one on every show and close of a
+    # managed window; the unit tests' windows need none.
+    for program in platform_tests window_tests pages_tests installation_tests; do
+      wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program.exe\\X11 Driver" \
+        /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    done
     ;;
   cleanup)
     wineserver -k 2>/dev/null || true
