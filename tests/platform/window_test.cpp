@@ -197,6 +197,20 @@ TEST_F(WindowTest, ModalShowDisablesTheOthersAndReturnsOnlyAfterClose) {
     EXPECT_EQ(events(), std::vector<std::string>{"loaded"});
 }
 
+TEST_F(WindowTest, InputQueuedWhileBusyIsDroppedButOtherMessagesStay) {
+    Page& page = Forms::show<Page>();
+    HWND button = page.control(first);
+    // A click and a key that arrived while a handler was busy.
+    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    postKey(button, VK_SPACE);
+    later_.post([] { events().push_back("kept"); });
+    later_.post([] { Forms::close<Page>(); });
+    Forms::discardPendingInput();
+    EXPECT_EQ(Forms::run(), 0);
+    EXPECT_EQ(events(), (std::vector<std::string>{"loaded", "kept", "destroyed"}));
+}
+
 TEST_F(WindowTest, TabMovesThroughEnabledShownTabStopsInTableOrder) {
     Forms::show<Page>();
     const testing::TabWalk walk = testing::walkTabs(later_, 5, [] { Forms::close<Page>(); });
