@@ -13,6 +13,7 @@ namespace kastrell {
 namespace {
 
 constexpr std::size_t shownLength = 60;
+constexpr std::size_t longestValueName = 16383;
 
 bool isControl(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -86,6 +87,11 @@ void checkLine(int lineNumber, const std::string& line, FileSystem& files) {
         throw Failure(failure.number(), failure.description(), where(lineNumber) + failure.subject());
     }
     if (lineNumber <= copyLineCount) checkCopyLine(lineNumber, line, parts, files);
+    // The registry refuses longer value names, and only after the files are copied.
+    else if (parts.left.size() > longestValueName)
+        throw lineFailure(ERROR_INVALID_NAME, lineNumber, line,
+                          "names a registry value longer than " + std::to_string(longestValueName) +
+                              " characters.");
 }
 
 std::vector<std::string> readScriptLines() {

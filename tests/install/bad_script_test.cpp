@@ -52,6 +52,8 @@ const BadScript badScripts[] = {
      ERROR_INVALID_NAME, {"line 8: \"source8.cur=vad2\\x09cur\"", "control character"}},
     {"DestinationWildcard", [](Lines& s) { s[8] = "source9.cur=krot*.cur"; }, ERROR_INVALID_NAME,
      {"line 9:", "cannot hold"}},
+    {"ValueNameTooLong", [](Lines& s) { s[14] = std::string(16384, 'N') + "=lonat.cur"; },
+     ERROR_INVALID_NAME, {"line 15:", "longer than 16383 characters"}},
     {"MissingSource", [](Lines& s) { s[9] = "absent.cur=pamu.cur"; }, ERROR_FILE_NOT_FOUND,
      {"line 10:", "\"absent.cur\", which cannot be found"}},
     {"SourceIsAFolder", [](Lines& s) { s[9] = "subfolder=pamu.cur"; }, ERROR_FILE_NOT_FOUND,
