@@ -181,10 +181,8 @@ void Form::applyLayout() {
     icons_.clear();
     if (design_.icon) {
         for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
-            const int size = GetSystemMetricsForDpi(metric, dpi_);
-            icons_.emplace_back(static_cast<HICON>(
-                LoadImageA(instance(), MAKEINTRESOURCEA(design_.icon), IMAGE_ICON, size, size, 0)));
-            SendMessageA(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icons_.back().get()));
+            HICON icon = keepIcon(design_.icon, GetSystemMetricsForDpi(metric, dpi_));
+            SendMessageA(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
         }
     }
     for (const ControlDesign& design : design_.controls) {
@@ -199,12 +197,16 @@ void Form::applyLayout() {
         }
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         if (design.kind == ControlKind::Picture && design.icon) {
-            const int size = twipsToPixels(r.width, dpi_);
-            icons_.emplace_back(static_cast<HICON>(
-                LoadImageA(instance(), MAKEINTRESOURCEA(design.icon), IMAGE_ICON, size, size, 0)));
-            SendMessageA(window, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icons_.back().get()));
+            HICON icon = keepIcon(design.icon, twipsToPixels(r.width, dpi_));
+            SendMessageA(window, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         }
     }
+}
+
+HICON Form::keepIcon(int resource, int size) {
+    icons_.emplace_back(static_cast<HICON>(
+        LoadImageA(instance(), MAKEINTRESOURCEA(resource), IMAGE_ICON, size, size, 0)));
+    return icons_.back().get();
 }
 
 void Form::present() {

@@ -91,6 +91,8 @@ private:
     void present();
     void unload();
     void applyLayout();
+    // Loads an icon at the given size, owned by this form until the next layout.
+    HICON keepIcon(int resource, int size);
     void focusFirstTabStop();
     void keepFocusUsable();
 
