@@ -11,6 +11,11 @@ inline constexpr const char* schemeName = "Kastrell";
 inline constexpr const char* cursorKeyPath = "Control Panel\\cursors";
 inline constexpr const char* schemesKeyPath = "Control Panel\\cursors\\Schemes";
 
+// The cursor key's value that says where the current scheme comes from:
+// 1, a user scheme listed under the scheme key.
+inline constexpr const char* schemeSourceName = "Scheme Source";
+inline constexpr unsigned long userSchemeSource = 1;
+
 // The scheme folder as the registry values name it.
 inline constexpr const char* registeredCursorFolder = "%SYSTEMROOT%\\Cursors\\Kastrell\\";
 

@@ -10,12 +10,6 @@ namespace {
 
 constexpr int completedPosition = 24;
 
-std::string keyName(const std::string& path) { return "HKEY_CURRENT_USER\\" + path; }
-
-std::string valueTitle(const std::string& name) {
-    return name.empty() ? std::string("default value") : "value " + quotedForMessage(name);
-}
-
 // Registry calls return their codes rather than failing; a failing one ends
 // the installation like any other failure instead of leaving it half done.
 void require(LONG result, const std::string& subject) {
@@ -42,14 +36,29 @@ void Installation::run() {
     script_ = Script::load(files_);
     checkSchemeFolderCanBeMade();
 
-    if (!files_.folderExists(destFolder)) files_.makeFolder(destFolder);
-    for (stepCounter = 1; stepCounter <= copyLineCount; ++stepCounter) {
-        page_.setProgress(stepCounter);
-        currentLine = script_->readLine();
-        const ScriptLine parts = splitLine(currentLine, separatorPos);
-        files_.copyFile(parts.left, destFolder + parts.right);
+    journal_.emplace(registry_, files_);
+    try {
+        if (files_.folderExists(destFolder)) {
+            journal_->restoreSetAside(destFolder);
+        } else {
+            files_.makeFolder(destFolder);
+            journal_->folderMade(destFolder);
+        }
+        for (stepCounter = 1; stepCounter <= copyLineCount; ++stepCounter) {
+            page_.setProgress(stepCounter);
+            currentLine = script_->readLine();
+            const ScriptLine parts = splitLine(currentLine, separatorPos);
+            journal_->keepEarlierFile(destFolder + parts.right);
+            files_.copyFile(parts.left, destFolder + parts.right);
+        }
+        RegisterCursors();
+    } catch (Failure& failure) {
+        failure.setOutcome(journal_->undo());
+        throw;
+    } catch (...) {
+        journal_->undo();
+        throw;
     }
-    RegisterCursors();
 }
 
 void Installation::checkSchemeFolderCanBeMade() {
@@ -68,15 +77,17 @@ void Installation::checkSchemeFolderCanBeMade() {
 void Installation::RegisterCursors() {
     try {
         openCursorKey();
+        markAsUserScheme();
         for (stepCounter = copyLineCount + 1; stepCounter <= scriptLineCount; ++stepCounter) {
             page_.setProgress(stepCounter);
             currentLine = script_->readLine();
             const ScriptLine parts = splitLine(currentLine, separatorPos);
             valueName = parts.left;
             valueData = registeredCursorFolder + parts.right;
+            journal_->keepEarlierValue(cursorKey, cursorKeyPath, valueName);
             require(registry_.setValue(cursorKey, valueName, REG_EXPAND_SZ, valueData,
                                        static_cast<DWORD>(valueData.size() + 1)),
-                    "Cannot write the " + valueTitle(valueName) + " under " + keyName(cursorKeyPath) +
+                    "Cannot write the " + registryValueTitle(valueName) + " under " + registryKeyTitle(cursorKeyPath) +
                         " (" + std::string(scriptName) + ", line " + std::to_string(stepCounter) + ").");
         }
         registry_.closeKey(cursorKey);
@@ -90,6 +101,7 @@ void Installation::RegisterCursors() {
         cursorKey = nullptr;
         throw;
     }
+    journal_->commit();
     completed();
 }
 
@@ -98,11 +110,15 @@ void Installation::openCursorKey() {
     if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) {
         cursorKey = nullptr;
         throw systemFailure(static_cast<unsigned long>(opened),
-                            "Cannot open the registry key " + keyName(cursorKeyPath) + ".");
+                            "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) + ".");
     }
+    if (opened == ERROR_SUCCESS)
+        journal_->keepEarlierValue(cursorKey, cursorKeyPath, "");
+    else
+        journal_->keepAbsentKey(cursorKeyPath);
     require(registry_.setDefaultValue(HKEY_CURRENT_USER, cursorKeyPath, schemeName),
             "Cannot name \"" + std::string(schemeName) + "\" as the current scheme in the default value of " +
-                keyName(cursorKeyPath) + ".");
+                registryKeyTitle(cursorKeyPath) + ".");
     // An absent key was made by naming the scheme; open it now so that the
     // cursor values land in it.
     if (opened == ERROR_FILE_NOT_FOUND) {
@@ -110,10 +126,21 @@ void Installation::openCursorKey() {
         if (opened != ERROR_SUCCESS) {
             cursorKey = nullptr;
             throw systemFailure(static_cast<unsigned long>(opened),
-                                "Cannot open the registry key " + keyName(cursorKeyPath) +
+                                "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) +
                                     " after making it.");
         }
     }
+}
+
+// The system's mouse settings take the scheme that the default value names
+// as the current one only when this says it is a user scheme.
+void Installation::markAsUserScheme() {
+    journal_->keepEarlierValue(cursorKey, cursorKeyPath, schemeSourceName);
+    const DWORD source = userSchemeSource;
+    require(registry_.setValue(cursorKey, schemeSourceName, REG_DWORD,
+                               std::string(reinterpret_cast<const char*>(&source), sizeof source), sizeof source),
+            "Cannot write the " + registryValueTitle(schemeSourceName) + " under " +
+                registryKeyTitle(cursorKeyPath) + ".");
 }
 
 void Installation::writeSchemeEntry() {
@@ -121,18 +148,20 @@ void Installation::writeSchemeEntry() {
     LONG result = schemeOpenResult;
     std::string failedTo = "open";
     if (schemeOpenResult == ERROR_FILE_NOT_FOUND) {
+        journal_->keepAbsentKey(schemesKeyPath);
         result = registry_.createKey(HKEY_CURRENT_USER, schemesKeyPath, cursorKey);
         failedTo = "make";
     }
     if (result != ERROR_SUCCESS) {
         cursorKey = nullptr;
-        require(result, "Cannot " + failedTo + " the registry key " + keyName(schemesKeyPath) + ".");
+        require(result, "Cannot " + failedTo + " the registry key " + registryKeyTitle(schemesKeyPath) + ".");
     }
+    journal_->keepEarlierValue(cursorKey, schemesKeyPath, schemeName);
     const std::string list = schemeList;
     require(registry_.setValue(cursorKey, schemeName, REG_EXPAND_SZ, list,
                                static_cast<DWORD>(list.size() + 1)),
             "Cannot write the value \"" + std::string(schemeName) + "\" under " +
-                keyName(schemesKeyPath) + ".");
+                registryKeyTitle(schemesKeyPath) + ".");
     registry_.closeKey(cursorKey);
     cursorKey = nullptr;
 }

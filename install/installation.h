@@ -2,6 +2,7 @@
 // The installation unit that the install page owns: reads the installation
 // script, copies the cursor files into the scheme folder, writes the cursor
 // values and the scheme entry, and drives the page's progress bar.
+#include "install/journal.h"
 #include "install/page_operations.h"
 #include "install/script.h"
 #include "platform/file_system.h"
@@ -24,13 +25,15 @@ public:
     Installation(PageOperations& page, Registry& registry, FileSystem& files,
                  std::string destination = schemeFolder);
 
-    // The copy phase, which goes on into RegisterCursors(). Throws Failure.
+    // The copy phase, which goes on into RegisterCursors(). Throws Failure,
+    // having put back whatever it had changed.
     void run();
 
 private:
     void checkSchemeFolderCanBeMade();
     void RegisterCursors();
     void openCursorKey();
+    void markAsUserScheme();
     void writeSchemeEntry();
     void completed();
 
@@ -51,6 +54,8 @@ private:
 
     // The checked script, open from the copy phase until the cursor key is closed.
     std::optional<Script> script_;
+    // What this run has changed so far.
+    std::optional<Journal> journal_;
 };
 
 }  // namespace kastrell

@@ -1,5 +1,6 @@
 #include "install/script.h"
 
+#include "install/journal.h"
 #include "platform/failure.h"
 #include "platform/text_file.h"
 
@@ -58,6 +59,9 @@ std::string destinationProblem(const std::string& name) {
     // folder itself (or its parent, for "..").
     if (name.find_first_not_of(". ") == std::string::npos)
         return "names the destination \"" + name + "\", which is a folder, not a file name.";
+    if (isKeptCopyName(name))
+        return "names a destination ending in \"" + std::string(keptCopySuffix) +
+               "\", which setup keeps for earlier copies.";
     return {};
 }
 

@@ -29,8 +29,10 @@ Failure systemFailure(unsigned long code, std::string subject) {
 }
 
 std::string reportText(const Failure& failure) {
-    return "Setup cannot continue.\r\n\r\n" + failure.subject() + "\r\n\r\nError " +
-           std::to_string(failure.number()) + ": " + failure.description();
+    std::string text = "Setup cannot continue.\r\n\r\n" + failure.subject() + "\r\n\r\nError " +
+                       std::to_string(failure.number()) + ": " + failure.description();
+    if (!failure.outcome().empty()) text += "\r\n\r\n" + failure.outcome();
+    return text;
 }
 
 void reportAndExit(const Failure& failure) {

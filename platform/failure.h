@@ -15,10 +15,15 @@ public:
     const std::string& description() const { return description_; }
     const std::string& subject() const { return subject_; }
 
+    // What became of the changes made before the failure, when there were any.
+    const std::string& outcome() const { return outcome_; }
+    void setOutcome(std::string outcome) { outcome_ = std::move(outcome); }
+
 private:
     unsigned long number_;
     std::string description_;
     std::string subject_;
+    std::string outcome_;
 };
 
 // The system's own text for an error code, without its trailing line break.

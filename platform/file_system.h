@@ -2,6 +2,7 @@
 // The folder and copy services the installation uses, behind an interface so
 // that tests can put failures where the file system would not produce them.
 #include <string>
+#include <vector>
 
 namespace kastrell {
 
@@ -16,6 +17,16 @@ public:
     virtual void makeFolder(const std::string& path) = 0;
     // Copies, replacing a file at the destination; throws Failure naming both.
     virtual void copyFile(const std::string& source, const std::string& destination) = 0;
+
+    // What an installation needs to put files back as they were; each throws
+    // Failure naming the path. A read-only file is moved over or deleted too.
+    // Renames within one folder, replacing a file at `to`: needs no space.
+    virtual void moveFile(const std::string& from, const std::string& to) = 0;
+    virtual void deleteFile(const std::string& path) = 0;
+    // Removes an empty folder.
+    virtual void removeFolder(const std::string& path) = 0;
+    // The names of the files (not folders) in a folder.
+    virtual std::vector<std::string> fileNames(const std::string& folder) = 0;
 };
 
 // The real file system.
@@ -25,6 +36,10 @@ public:
     bool fileExists(const std::string& path) override;
     void makeFolder(const std::string& path) override;
     void copyFile(const std::string& source, const std::string& destination) override;
+    void moveFile(const std::string& from, const std::string& to) override;
+    void deleteFile(const std::string& path) override;
+    void removeFolder(const std::string& path) override;
+    std::vector<std::string> fileNames(const std::string& folder) override;
 };
 
 }  // namespace kastrell

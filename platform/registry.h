@@ -4,9 +4,16 @@
 // (access denied, a failing write). Results are the calls' own codes.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace kastrell {
+
+// A value as the registry stores it: its type and its bytes, text in UTF-16.
+struct RegistryValue {
+    DWORD type;
+    std::string bytes;
+};
 
 class Registry {
 public:
@@ -22,6 +29,17 @@ public:
                           DWORD length) = 0;
     // RegCloseKey
     virtual LONG closeKey(HKEY key) = 0;
+
+    // What an installation needs to put the registry back as it was. Values
+    // are read and written as stored, so that putting one back is exact.
+    virtual bool keyExists(HKEY parent, const std::string& subKey) = 0;
+    // `value` is left empty when the value is absent, which is no failure.
+    virtual LONG readValue(HKEY key, const std::string& name, std::optional<RegistryValue>& value) = 0;
+    // Writes `value` back, or deletes the value when it is empty.
+    virtual LONG putBackValue(HKEY parent, const std::string& subKey, const std::string& name,
+                              const std::optional<RegistryValue>& value) = 0;
+    // Deletes the key with everything under it; an absent key is no failure.
+    virtual LONG deleteKeyTree(HKEY parent, const std::string& subKey) = 0;
 };
 
 // The system's registry.
@@ -33,6 +51,11 @@ public:
     LONG setValue(HKEY key, const std::string& name, DWORD type, const std::string& data,
                   DWORD length) override;
     LONG closeKey(HKEY key) override;
+    bool keyExists(HKEY parent, const std::string& subKey) override;
+    LONG readValue(HKEY key, const std::string& name, std::optional<RegistryValue>& value) override;
+    LONG putBackValue(HKEY parent, const std::string& subKey, const std::string& name,
+                      const std::optional<RegistryValue>& value) override;
+    LONG deleteKeyTree(HKEY parent, const std::string& subKey) override;
 };
 
 }  // namespace kastrell

@@ -242,6 +242,7 @@ expect_scheme_installed() {
   local expected
   expected=$(sort <<EOT
     (Default)    REG_SZ    Kastrell
+    Scheme Source    REG_DWORD    0x1
     Arrow    REG_EXPAND_SZ    ${folder}Kastrell.cur
     Help    REG_EXPAND_SZ    ${folder}qilo.cur
     AppStarting    REG_EXPAND_SZ    ${folder}tervox.cur
@@ -270,10 +271,19 @@ $expected"
     fail "the exported scheme value differs from the 400-character list and its NUL"
   local value file
   while read -r value _ file; do
-    [ "$value" = "(Default)" ] && continue
+    [ "$value" = "(Default)" ] || [ "$value" = Scheme ] && continue
     [ "$(exported_hex "$work_dir/cursors.reg" "$value")" = "$(expected_hex "$file")" ] ||
       fail "the exported value $value differs from \"$file\" and its NUL"
   done <<<"$expected"
+
+  # As the system's mouse settings read it: a user scheme (source 1) whose
+  # name, the default value, is listed under Schemes.
+  local current
+  current=$(reg_query "$cursor_key" /ve | sed -n 's/^    (Default)    REG_SZ    //p')
+  [ "$(reg_query "$cursor_key" /v 'Scheme Source' | grep -c 'REG_DWORD    0x1$')" -eq 1 ] ||
+    fail "Scheme Source is not 1"
+  reg_query "$scheme_key" /v "$current" | grep -q "^    $current    REG_EXPAND_SZ" ||
+    fail "the current scheme \"$current\" is not listed under Schemes"
 
   # Every path the registry names loads as a cursor, %SYSTEMROOT% expanded
   # by the reader as Windows does.

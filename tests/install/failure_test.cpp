@@ -1,7 +1,6 @@
 // Failures that no check in advance can foresee: the registry refusing a
-// call, a copy failing midway. Each is reported, never "Setup Completed".
+// call. Each is reported, never "Setup Completed".
 #include "install/cursor_scheme.h"
-#include "tests/install/faulty_file_system.h"
 #include "tests/install/installation_fixture.h"
 
 namespace kastrell {
@@ -79,19 +78,6 @@ TEST_F(InstallationTest, AbsentCursorKeyThatStaysUnopenableIsReported) {
     expectReported(installFailure(), ERROR_ACCESS_DENIED, cursorKeyPath, "after making it");
     EXPECT_FALSE(registry_.called("RegSetValueExA Arrow"));
     EXPECT_FALSE(page_.completed());
-}
-
-TEST_F(InstallationTest, CopyFailingMidwayIsReportedAndEarlierCopiesStay) {
-    FaultyFileSystem files(4);
-
-    const Failure failure = installFailure(files);
-
-    EXPECT_EQ(failure.number(), static_cast<unsigned long>(ERROR_DISK_FULL));
-    EXPECT_TRUE(mentions(failure, "source4.cur")) << failure.subject();
-    for (int line = 1; line <= 3; ++line) EXPECT_EQ(installed(cursorFileOf(line)), sourceContentOf(line));
-    EXPECT_FALSE(folder_.exists("Kastrell\\" + cursorFileOf(4)));
-    EXPECT_FALSE(keyExists(cursorKeyPath));
-    EXPECT_TRUE(registry_.calls().empty());
 }
 
 }  // namespace

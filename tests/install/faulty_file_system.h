@@ -1,6 +1,6 @@
 #pragma once
-// The system's file services, except that one chosen copy fails as a full
-// disk would, after the earlier ones went through.
+// The system's file services, except that one chosen call fails as a full
+// disk or a locked file would, after the earlier ones went through.
 #include "platform/failure.h"
 #include "platform/file_system.h"
 
@@ -8,19 +8,39 @@
 
 namespace kastrell {
 
+enum class FileCall { make, copy, move };
+
 class FaultyFileSystem : public SystemFileSystem {
 public:
-    explicit FaultyFileSystem(int failingCopy) : failingCopy_(failingCopy) {}
+    // The `occurrence`-th call of that kind throws a Failure numbered `error`.
+    void failOn(FileCall call, int occurrence, unsigned long error = ERROR_DISK_FULL) {
+        call_ = call;
+        occurrence_ = occurrence;
+        error_ = error;
+    }
 
+    void makeFolder(const std::string& path) override {
+        fault(FileCall::make, "Cannot make the folder \"" + path + "\".");
+        SystemFileSystem::makeFolder(path);
+    }
     void copyFile(const std::string& source, const std::string& destination) override {
-        if (++copies_ == failingCopy_)
-            throw systemFailure(ERROR_DISK_FULL, "Cannot copy \"" + source + "\" to \"" + destination + "\".");
+        fault(FileCall::copy, "Cannot copy \"" + source + "\" to \"" + destination + "\".");
         SystemFileSystem::copyFile(source, destination);
+    }
+    void moveFile(const std::string& from, const std::string& to) override {
+        fault(FileCall::move, "Cannot rename \"" + from + "\" to \"" + to + "\".");
+        SystemFileSystem::moveFile(from, to);
     }
 
 private:
-    int failingCopy_;
-    int copies_ = 0;
+    void fault(FileCall call, const std::string& subject) {
+        if (call == call_ && ++seen_ == occurrence_) throw systemFailure(error_, subject);
+    }
+
+    FileCall call_ = FileCall::make;
+    int occurrence_ = 0;
+    unsigned long error_ = ERROR_DISK_FULL;
+    int seen_ = 0;
 };
 
 }  // namespace kastrell

@@ -12,8 +12,12 @@ bool FaultyRegistry::called(const std::string& call) const {
     return std::find(calls_.begin(), calls_.end(), call) != calls_.end();
 }
 
-LONG FaultyRegistry::injected(RegistryCall call, const std::string& name, const std::string& noted) {
-    calls_.push_back(noted);
+LONG FaultyRegistry::note(RegistryCall call, const std::string& name, const std::string& seen) {
+    calls_.push_back(seen);
+    return injected(call, name);
+}
+
+LONG FaultyRegistry::injected(RegistryCall call, const std::string& name) {
     for (Fault& fault : faults_) {
         if (fault.call != call || fault.name != name) continue;
         ++fault.seen;
@@ -23,7 +27,7 @@ LONG FaultyRegistry::injected(RegistryCall call, const std::string& name, const 
 }
 
 LONG FaultyRegistry::openKey(HKEY parent, const std::string& subKey, HKEY& key) {
-    if (const LONG result = injected(RegistryCall::open, subKey, "RegOpenKeyA " + subKey)) {
+    if (const LONG result = note(RegistryCall::open, subKey, "RegOpenKeyA " + subKey)) {
         key = nullptr;
         return result;
     }
@@ -31,7 +35,7 @@ LONG FaultyRegistry::openKey(HKEY parent, const std::string& subKey, HKEY& key) 
 }
 
 LONG FaultyRegistry::createKey(HKEY parent, const std::string& subKey, HKEY& key) {
-    if (const LONG result = injected(RegistryCall::create, subKey, "RegCreateKeyA " + subKey)) {
+    if (const LONG result = note(RegistryCall::create, subKey, "RegCreateKeyA " + subKey)) {
         key = nullptr;
         return result;
     }
@@ -39,14 +43,14 @@ LONG FaultyRegistry::createKey(HKEY parent, const std::string& subKey, HKEY& key
 }
 
 LONG FaultyRegistry::setDefaultValue(HKEY parent, const std::string& subKey, const std::string& text) {
-    if (const LONG result = injected(RegistryCall::setDefault, subKey, "RegSetValueA " + subKey))
+    if (const LONG result = note(RegistryCall::setDefault, subKey, "RegSetValueA " + subKey))
         return result;
     return system_.setDefaultValue(parent, subKey, text);
 }
 
 LONG FaultyRegistry::setValue(HKEY key, const std::string& name, DWORD type, const std::string& data,
                               DWORD length) {
-    if (const LONG result = injected(RegistryCall::setValue, name, "RegSetValueExA " + name))
+    if (const LONG result = note(RegistryCall::setValue, name, "RegSetValueExA " + name))
         return result;
     writes_.push_back({name, type, data, length});
     return system_.setValue(key, name, type, data, length);
@@ -55,6 +59,22 @@ LONG FaultyRegistry::setValue(HKEY key, const std::string& name, DWORD type, con
 LONG FaultyRegistry::closeKey(HKEY key) {
     calls_.push_back("RegCloseKey");
     return system_.closeKey(key);
+}
+
+bool FaultyRegistry::keyExists(HKEY parent, const std::string& subKey) { return system_.keyExists(parent, subKey); }
+
+LONG FaultyRegistry::readValue(HKEY key, const std::string& name, std::optional<RegistryValue>& value) {
+    return system_.readValue(key, name, value);
+}
+
+LONG FaultyRegistry::putBackValue(HKEY parent, const std::string& subKey, const std::string& name,
+                                  const std::optional<RegistryValue>& value) {
+    if (const LONG result = injected(RegistryCall::putBack, name)) return result;
+    return system_.putBackValue(parent, subKey, name, value);
+}
+
+LONG FaultyRegistry::deleteKeyTree(HKEY parent, const std::string& subKey) {
+    return system_.deleteKeyTree(parent, subKey);
 }
 
 }  // namespace kastrell

@@ -1,7 +1,9 @@
 #pragma once
 // The system's registry, except that chosen calls return chosen codes
 // without reaching it: the failures Wine's registry will not produce on
-// demand (access denied, a failing write). Every call is noted.
+// demand (access denied, a failing write). Every call the installation
+// makes is noted; the reads and undoing calls that keep the machine as it
+// was are not, though their failures can be chosen too.
 #include "platform/registry.h"
 
 #include <string>
@@ -9,7 +11,7 @@
 
 namespace kastrell {
 
-enum class RegistryCall { open, create, setDefault, setValue, close };
+enum class RegistryCall { open, create, setDefault, setValue, close, putBack };
 
 class FaultyRegistry : public Registry {
 public:
@@ -36,6 +38,12 @@ public:
     LONG setValue(HKEY key, const std::string& name, DWORD type, const std::string& data,
                   DWORD length) override;
     LONG closeKey(HKEY key) override;
+    bool keyExists(HKEY parent, const std::string& subKey) override;
+    LONG readValue(HKEY key, const std::string& name, std::optional<RegistryValue>& value) override;
+    // putBack faults name the value.
+    LONG putBackValue(HKEY parent, const std::string& subKey, const std::string& name,
+                      const std::optional<RegistryValue>& value) override;
+    LONG deleteKeyTree(HKEY parent, const std::string& subKey) override;
 
 private:
     struct Fault {
@@ -46,7 +54,9 @@ private:
         int seen = 0;
     };
     // The injected code for this call, or ERROR_SUCCESS to pass it through.
-    LONG injected(RegistryCall call, const std::string& name, const std::string& noted);
+    LONG injected(RegistryCall call, const std::string& name);
+    // Notes the call as `seen`, then gives its injected code.
+    LONG note(RegistryCall call, const std::string& name, const std::string& seen);
 
     SystemRegistry system_;
     std::vector<Fault> faults_;

@@ -1,7 +1,9 @@
 #include "install/cursor_scheme.h"
+#include "install/journal.h"
 #include "tests/install/installation_fixture.h"
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 namespace kastrell {
@@ -29,7 +31,9 @@ TEST_F(InstallationTest, FreshRegistryGetsEveryValueAsWineSeesIt) {
     // REG_EXPAND_SZ is hex(2); Wine stores UTF-16, so a single NUL is 00,00.
     EXPECT_EQ(exportedBytes(cursorValues.at("Arrow")), utf16(cursorFolder + "Kastrell.cur") + '\0' + '\0');
     EXPECT_EQ(cursorValues.at("Hand").rfind("hex(2):", 0), 0u);
-    EXPECT_EQ(cursorValues.size(), 11u);
+    // What the system's mouse settings read to take the scheme as a user scheme.
+    EXPECT_EQ(cursorValues.at("Scheme Source"), "dword:00000001");
+    EXPECT_EQ(cursorValues.size(), 12u);
     const auto schemeValues = exportedValues(exported, schemesPath);
     ASSERT_EQ(schemeValues.count("Kastrell"), 1u);
     const std::string listBytes = exportedBytes(schemeValues.at("Kastrell"));
@@ -65,7 +69,7 @@ TEST_F(InstallationTest, MakesTheRegistryCallsInOrder) {
 
     Lines expected{"RegOpenKeyA Control Panel\\cursors", "RegSetValueA Control Panel\\cursors",
                    // the key was absent: opened again once naming the scheme made it
-                   "RegOpenKeyA Control Panel\\cursors"};
+                   "RegOpenKeyA Control Panel\\cursors", "RegSetValueExA Scheme Source"};
     const Lines script = sampleScript();
     for (const std::string& line : Lines(script.begin() + 10, script.end()))
         expected.push_back("RegSetValueExA " + line.substr(0, line.find('=')));
@@ -73,7 +77,11 @@ TEST_F(InstallationTest, MakesTheRegistryCallsInOrder) {
                                      "RegCreateKeyA Control Panel\\cursors\\Schemes",
                                      "RegSetValueExA Kastrell", "RegCloseKey"});
     EXPECT_EQ(registry_.calls(), expected);
-    for (const FaultyRegistry::Write& write : registry_.writes()) {
+    const FaultyRegistry::Write& source = registry_.writes().front();
+    EXPECT_EQ(source.type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(source.data, std::string("\1\0\0\0", 4));
+    EXPECT_EQ(source.length, 4u);
+    for (const FaultyRegistry::Write& write : std::span(registry_.writes()).subspan(1)) {
         EXPECT_EQ(write.type, static_cast<DWORD>(REG_EXPAND_SZ)) << write.name;
         EXPECT_EQ(write.length, write.data.size() + 1) << write.name;  // the NUL counted
     }
@@ -84,6 +92,8 @@ TEST_F(InstallationTest, ExistingKeysKeepTheirOtherValues) {
     putValue(cursorKeyPath, "Arrow", REG_SZ, std::string("old.cur") + '\0');
     putValue(schemesPath, "Other", REG_EXPAND_SZ, std::string("a,b") + '\0');
     putValue(schemesPath, "Kastrell", REG_EXPAND_SZ, std::string("stale") + '\0');
+    const DWORD systemScheme = 2;
+    putValue(cursorKeyPath, "Scheme Source", REG_DWORD, std::string(reinterpret_cast<const char*>(&systemScheme), 4));
 
     install();
 
@@ -91,6 +101,7 @@ TEST_F(InstallationTest, ExistingKeysKeepTheirOtherValues) {
     EXPECT_EQ(*storedValue(cursorKeyPath, "Arrow"), expandable(cursorFolder + "Kastrell.cur"));
     EXPECT_EQ(*storedValue(schemesPath, "Other"), expandable("a,b"));
     EXPECT_EQ(*storedValue(schemesPath, "Kastrell"), expandable(schemeList));
+    EXPECT_EQ(exportedValues(exportedKey(cursorKeyPath), cursorKeyPath).at("Scheme Source"), "dword:00000001");
     EXPECT_FALSE(registry_.called("RegCreateKeyA Control Panel\\cursors\\Schemes"));
     // Present from the start, the cursor key is opened only once.
     EXPECT_EQ(std::count(registry_.calls().begin(), registry_.calls().end(),
@@ -148,6 +159,7 @@ TEST_F(InstallationTest, ExistingFolderKeepsOtherFilesAndCopiesReplace) {
     EXPECT_EQ(installed("mine.cur"), "keep me");
     EXPECT_EQ(installed("zun.cur"), sourceContentOf(4));
     EXPECT_EQ(installed("same.cur"), sourceContentOf(3));
+    for (const auto& [name, bytes] : folderContents()) EXPECT_FALSE(isKeptCopyName(name)) << name;
 }
 
 TEST_F(InstallationTest, SecondInstallationReplacesTheFirstCopies) {

@@ -1,0 +1,67 @@
+#pragma once
+// What an installation has changed, in the order it changed it, so that a
+// failure midway can put the machine back exactly as it was: earlier files
+// are set aside rather than overwritten, earlier registry values are read
+// before they are written, and whatever was made is noted to be removed.
+#include "platform/failure.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kastrell {
+
+// An earlier file waits beside its replacement under this suffix until the
+// installation has ended, so that keeping it needs no space on the disk.
+inline constexpr const char* keptCopySuffix = ".kastrell-previous";
+bool isKeptCopyName(const std::string& name);
+
+// How messages name a key under HKEY_CURRENT_USER and a value in it.
+std::string registryKeyTitle(const std::string& path);
+std::string registryValueTitle(const std::string& name);
+
+class Journal {
+public:
+    Journal(Registry& registry, FileSystem& files) : registry_(registry), files_(files) {}
+
+    // A run that was ended midway (power cut, task manager) could not undo
+    // itself: its set-aside earlier files go back in place before this run
+    // changes anything.
+    void restoreSetAside(const std::string& folder);
+
+    // Each is called just before (or, for a folder, just after) the change.
+    void folderMade(const std::string& folder);
+    void keepEarlierFile(const std::string& path);
+    // The topmost key along `path` (under HKEY_CURRENT_USER) that is missing.
+    void keepAbsentKey(const std::string& path);
+    // The value `name` of the open `key`, whose path is `keyPath`.
+    void keepEarlierValue(HKEY key, const std::string& keyPath, const std::string& name);
+
+    // The installation went through: the set-aside files are not needed.
+    void commit();
+    // Undoes every change, newest first. Says what became of them, naming
+    // whatever could not be put back; empty when nothing had changed.
+    std::string undo();
+
+private:
+    struct Change {
+        enum class Kind { madeFolder, madeFile, replacedFile, madeKey, wroteValue } kind;
+        std::string path;  // a folder or file, or a key under HKEY_CURRENT_USER
+        std::string name = {};  // wroteValue: the value's name
+        std::optional<RegistryValue> earlier = {};  // wroteValue: empty when there was none
+    };
+
+    // Whether a file or value (named alike, whatever the case) was kept already.
+    bool kept(const std::string& path, const std::string& name = {}) const;
+    // Undoes one change; throws Failure when it cannot.
+    void putBack(const Change& change);
+    static std::string title(const Change& change);
+
+    Registry& registry_;
+    FileSystem& files_;
+    std::vector<Change> changes_;
+};
+
+}  // namespace kastrell
