@@ -1,7 +1,8 @@
 // How much the installation unit costs over the bare system calls it rests
 // on: installs the scheme in the current folder (install.txt and its cursor
-// files) into a temporary folder, many times, alternating with the same ten
-// copies and twelve registry writes made directly.
+// files) into a temporary folder, many times, alternating with the same
+// system calls made directly: ten copies, each earlier file set aside and
+// removed at the end, and thirteen registry writes, each earlier value read.
 //
 //   install_bench [RUNS]
 //
@@ -69,24 +70,49 @@ std::string schemeList() {
     return list;  // 400 characters
 }
 
+// What an earlier value is read as before it is replaced, to be put back on failure.
+void readEarlier(HKEY key, const std::wstring& name) {
+    BYTE data[1024];
+    DWORD type = 0, size = sizeof data;
+    RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    size = sizeof data;
+    RegQueryValueExW(key, name.c_str(), nullptr, &type, data, &size);
+}
+
+std::wstring widened(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// The calls an installation makes, including those that keep the earlier
+// files and values until it has gone through.
 void installDirectly(const std::vector<Line>& lines, const std::string& destination,
                      const std::string& list) {
-    for (int i = 0; i < 10; ++i)
-        CopyFileA(lines[i].left.c_str(), (destination + lines[i].right).c_str(), FALSE);
+    const std::string kept = ".kastrell-previous";
+    for (int i = 0; i < 10; ++i) {
+        const std::string target = destination + lines[i].right;
+        if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+            MoveFileExA(target.c_str(), (target + kept).c_str(), MOVEFILE_REPLACE_EXISTING);
+        CopyFileA(lines[i].left.c_str(), target.c_str(), FALSE);
+    }
     HKEY key = nullptr;
     RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\cursors", &key);
+    readEarlier(key, L"");
     RegSetValueA(HKEY_CURRENT_USER, "Control Panel\\cursors", REG_SZ, "Kastrell", 8);
+    const DWORD userScheme = 1;
+    readEarlier(key, L"Scheme Source");
+    RegSetValueExA(key, "Scheme Source", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&userScheme), 4);
     for (int i = 10; i < 20; ++i) {
         const std::string data = "%SYSTEMROOT%\\Cursors\\Kastrell\\" + lines[i].right;
+        readEarlier(key, widened(lines[i].left));
         RegSetValueExA(key, lines[i].left.c_str(), 0, REG_EXPAND_SZ,
                        reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
     }
     RegCloseKey(key);
     if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\cursors\\Schemes", &key) == ERROR_FILE_NOT_FOUND)
         RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\cursors\\Schemes", &key);
+    readEarlier(key, L"Kastrell");
     RegSetValueExA(key, "Kastrell", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(list.c_str()),
                    static_cast<DWORD>(list.size() + 1));
     RegCloseKey(key);
+    for (int i = 0; i < 10; ++i) DeleteFileA((destination + lines[i].right + kept).c_str());
 }
 
 void installWithUnit(const std::string& destination) {
