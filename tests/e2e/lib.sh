@@ -215,6 +215,26 @@ agree_and_go_next() {
   wait_gone Form3
 }
 
+# Presses Install and waits for the failure report; its text goes to $report.
+install_expecting_report() {
+  click "Talven's Mouse" "$install_install"
+  wait_window "Kastrell Setup"
+  report=$(run_wine "$PROBE_EXE" dialog-text "Kastrell Setup" | tr -d '\r')
+  echo "$report"
+}
+
+# OK on the report, which ends the program with status 1.
+dismiss_report() {
+  local ok_button
+  ok_button=$(controls "Kastrell Setup" | awk -F '\t' '$2 == "Button" && $6 == "OK" { print $1 }')
+  [ -n "$ok_button" ] || fail "the report has no OK button"
+  click "Kastrell Setup" "$ok_button"
+  expect_exit 1
+}
+
+# The user's whole "Control Panel" key, as Wine's reg exports it, into $1.
+export_control_panel() { run_wine reg export 'HKCU\Control Panel' "$(winepath_of "$1")" /y >/dev/null; }
+
 # A REG_EXPAND_SZ value as regedit /E exports it: the stored bytes (UTF-16,
 # terminating NUL included) as comma-separated hex.
 exported_hex() {
