@@ -20,15 +20,17 @@ constexpr ControlDesign controls[] = {
     {.id = Form3::Image1, .kind = ControlKind::Picture, .rect = {120, 240, 480, 480}, .icon = IDI_HELP_SELECT},
 };
 
+constexpr const char* licenceName = "file11.c";
+
 constexpr FormDesign design{.caption = "Form3", .icon = IDI_HELP_SELECT, .clientWidth = 4680,
                             .clientHeight = 3090, .controls = controls};
 
 // The edit control breaks lines only at CR LF; a LF that the line rule left
 // inside a line would otherwise show as nothing.
-std::string withLineBreaks(const std::string& text) {
-    std::string shown;
-    for (char c : text) {
-        if (c == '\n') shown += '\r';
+std::wstring withLineBreaks(const std::wstring& text) {
+    std::wstring shown;
+    for (wchar_t c : text) {
+        if (c == L'\n') shown += L'\r';
         shown += c;
     }
     return shown;
@@ -39,8 +41,8 @@ std::string withLineBreaks(const std::string& text) {
 Form3::Form3() : Form(design) {}
 
 void Form3::Form_Load() {
-    std::string licenceText;
-    TextFile file("file11.c");
+    std::wstring licenceText;
+    WideTextFile file(licenceName);
     while (!file.atEnd()) licenceText += file.readLine();
     setText(licence, withLineBreaks(licenceText));
 }

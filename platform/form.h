@@ -64,6 +64,9 @@ public:
 
     // Control operations.
     void setText(int id, const std::string& text);
+    // Through the wide call, for text beyond the ANSI code page; a text box
+    // keeps every character (it is made a Unicode window).
+    void setText(int id, const std::wstring& text);
     std::string text(int id) const;
     void setVisible(int id, bool visible);
     bool isVisible(int id) const;
