@@ -95,6 +95,17 @@ HWND createControl(HWND parent, const ControlDesign& design) {
 
 int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
+COLORREF textColourShown(COLORREF designed, bool highContrast) {
+    return highContrast ? GetSysColor(COLOR_BTNTEXT) : designed;
+}
+
+bool highContrastOn() {
+    HIGHCONTRASTA setting{};
+    setting.cbSize = sizeof setting;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 Form::~Form() { unload(); }
 
 HWND Form::control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
@@ -316,12 +327,14 @@ void Form::onActivate(HWND, UINT state, HWND, BOOL) {
 
 HBRUSH Form::onCtlColor(HWND, HDC dc, HWND control, int) {
     // The system's brush (button face for labels and read-only text boxes);
-    // only the text colour may be the design's own.
+    // only the text colour may be the design's own. High contrast is asked
+    // for at each paint, so that a theme switched meanwhile is honoured.
     const auto brush = reinterpret_cast<HBRUSH>(
         DefWindowProcA(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
     const int id = GetDlgCtrlID(control);
     for (const ControlDesign& design : design_.controls)
-        if (design.id == id && design.textColour != CLR_INVALID) SetTextColor(dc, design.textColour);
+        if (design.id == id && design.textColour != CLR_INVALID)
+            SetTextColor(dc, textColourShown(design.textColour, highContrastOn()));
     return brush;
 }
 

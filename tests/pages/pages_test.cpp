@@ -125,6 +125,23 @@ TEST_F(PagesTest, NoticeUsesItsOwnFontAndTheRestTheMessageFont) {
     EXPECT_STRNE(button.lfFaceName, "");
 }
 
+TEST_F(PagesTest, NoticeTakesTheButtonTextColourWhileHighContrastIsOn) {
+    // Wine cannot switch high contrast on, so the rule is checked for both
+    // states (with a colour unlike any system one), and the page's paint for
+    // the state the system reports.
+    const COLORREF own = RGB(0x12, 0x34, 0x56);
+    EXPECT_EQ(textColourShown(own, false), own);
+    EXPECT_EQ(textColourShown(own, true), GetSysColor(COLOR_BTNTEXT));
+
+    Form1& page = Forms::show<Form1>();
+    HDC dc = CreateCompatibleDC(nullptr);
+    SetTextColor(dc, RGB(1, 2, 3));
+    SendMessageA(page.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(page.control(Form1::Label2)));
+    EXPECT_EQ(GetTextColor(dc), textColourShown(RGB(0, 0, 0), highContrastOn())) << "the design's black";
+    DeleteDC(dc);
+}
+
 TEST_F(PagesTest, FinishedStateLeavesOnlyFinish) {
     Form1& page = Forms::show<Form1>();
     PageOperations& operations = page;
