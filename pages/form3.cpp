@@ -2,6 +2,8 @@
 
 #include "pages/form1.h"
 #include "pages/form2.h"
+#include "platform/failure.h"
+#include "platform/file_system.h"
 #include "platform/forms.h"
 #include "platform/text_file.h"
 #include "res/resource.h"
@@ -42,8 +44,14 @@ Form3::Form3() : Form(design) {}
 
 void Form3::Form_Load() {
     std::wstring licenceText;
-    WideTextFile file(licenceName);
-    while (!file.atEnd()) licenceText += file.readLine();
+    try {
+        WideTextFile file(licenceName);
+        while (!file.atEnd()) licenceText += file.readLine();
+    } catch (const Failure& failure) {
+        throw Failure(failure.number(), failure.description(),
+                      std::string("The licence \"") + licenceName + "\" cannot be read in the folder \"" +
+                          currentFolder() + "\".");
+    }
     setText(licence, withLineBreaks(licenceText));
 }
 
