@@ -104,11 +104,9 @@ std::vector<std::string> readScriptLines() {
         TextFile file(scriptName);
         while (!file.atEnd() && lines.size() < scriptLineCount) lines.push_back(file.readLine());
     } catch (const Failure& failure) {
-        char folder[MAX_PATH] = "";
-        GetCurrentDirectoryA(MAX_PATH, folder);
         throw Failure(failure.number(), failure.description(),
                       std::string("The installation script \"") + scriptName +
-                          "\" cannot be read in the folder \"" + folder + "\".");
+                          "\" cannot be read in the folder \"" + currentFolder() + "\".");
     }
     return lines;
 }

@@ -2,6 +2,8 @@
 
 #include "pages/form1.h"
 #include "pages/form2.h"
+#include "platform/failure.h"
+#include "platform/file_system.h"
 #include "platform/forms.h"
 #include "platform/text_file.h"
 #include "res/resource.h"
@@ -20,15 +22,17 @@ constexpr ControlDesign controls[] = {
     {.id = Form3::Image1, .kind = ControlKind::Picture, .rect = {120, 240, 480, 480}, .icon = IDI_HELP_SELECT},
 };
 
+constexpr const char* licenceName = "file11.c";
+
 constexpr FormDesign design{.caption = "Form3", .icon = IDI_HELP_SELECT, .clientWidth = 4680,
                             .clientHeight = 3090, .controls = controls};
 
 // The edit control breaks lines only at CR LF; a LF that the line rule left
 // inside a line would otherwise show as nothing.
-std::string withLineBreaks(const std::string& text) {
-    std::string shown;
-    for (char c : text) {
-        if (c == '\n') shown += '\r';
+std::wstring withLineBreaks(const std::wstring& text) {
+    std::wstring shown;
+    for (wchar_t c : text) {
+        if (c == L'\n') shown += L'\r';
         shown += c;
     }
     return shown;
@@ -39,9 +43,15 @@ std::string withLineBreaks(const std::string& text) {
 Form3::Form3() : Form(design) {}
 
 void Form3::Form_Load() {
-    std::string licenceText;
-    TextFile file("file11.c");
-    while (!file.atEnd()) licenceText += file.readLine();
+    std::wstring licenceText;
+    try {
+        WideTextFile file(licenceName);
+        while (!file.atEnd()) licenceText += file.readLine();
+    } catch (const Failure& failure) {
+        throw Failure(failure.number(), failure.description(),
+                      std::string("The licence \"") + licenceName + "\" cannot be read in the folder \"" +
+                          currentFolder() + "\".");
+    }
     setText(licence, withLineBreaks(licenceText));
 }
 

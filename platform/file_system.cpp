@@ -25,6 +25,12 @@ bool SystemFileSystem::fileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string currentFolder() {
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    return folder;
+}
+
 void SystemFileSystem::makeFolder(const std::string& path) {
     if (!CreateDirectoryA(path.c_str(), nullptr))
         throw systemFailure(GetLastError(), "Cannot make the folder \"" + path + "\".");

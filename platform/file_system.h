@@ -6,6 +6,10 @@
 
 namespace kastrell {
 
+// The process's current folder, against which relative names are resolved;
+// reports name it beside a file that cannot be read.
+std::string currentFolder();
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;

@@ -37,6 +37,7 @@ struct ControlClass {
     const char* name;
     DWORD style;
     DWORD exStyle;
+    bool unicode = false;  // made with the wide call
 };
 
 ControlClass controlClass(ControlKind kind) {
@@ -45,8 +46,10 @@ ControlClass controlClass(ControlKind kind) {
     case ControlKind::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
     case ControlKind::TextBox:
+        // An ANSI edit control would hold its text in the code page, losing
+        // what the wide call sets.
         return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
-                WS_EX_CLIENTEDGE};
+                WS_EX_CLIENTEDGE, true};
     case ControlKind::Picture: return {"STATIC", SS_ICON | SS_CENTERIMAGE, 0};
     case ControlKind::ProgressBar: return {PROGRESS_CLASSA, 0, 0};
     }
@@ -72,15 +75,44 @@ Font fontFor(const FontDesign& design, UINT dpi) {
     return Font(CreateFontIndirectA(&font));
 }
 
+HWND createControl(HWND parent, const ControlDesign& design) {
+    const ControlClass kind = controlClass(design.kind);
+    DWORD style = WS_CHILD | kind.style;
+    if (design.visible) style |= WS_VISIBLE;
+    if (!design.enabled) style |= WS_DISABLED;
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id));
+    const char* text = design.kind == ControlKind::Picture ? "" : design.text;
+    if (!kind.unicode)
+        return CreateWindowExA(kind.exStyle, kind.name, text, style, 0, 0, 0, 0, parent, id, instance(), nullptr);
+    std::wstring className(kind.name, kind.name + lstrlenA(kind.name));
+    HWND window = CreateWindowExW(kind.exStyle, className.c_str(), L"", style, 0, 0, 0, 0, parent, id,
+                                  instance(), nullptr);
+    if (window) SetWindowTextA(window, text);
+    return window;
+}
+
 }  // namespace
 
 int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+COLORREF textColourShown(COLORREF designed, bool highContrast) {
+    return highContrast ? GetSysColor(COLOR_BTNTEXT) : designed;
+}
+
+bool highContrastOn() {
+    HIGHCONTRASTA setting{};
+    setting.cbSize = sizeof setting;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 Form::~Form() { unload(); }
 
 HWND Form::control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
 
 void Form::setText(int id, const std::string& text) { SetWindowTextA(control(id), text.c_str()); }
+
+void Form::setText(int id, const std::wstring& text) { SetWindowTextW(control(id), text.c_str()); }
 
 std::string Form::text(int id) const {
     HWND window = control(id);
@@ -144,13 +176,7 @@ void Form::load(HWND owner) {
     dpi_ = GetDpiForWindow(hwnd_);
 
     for (const ControlDesign& design : design_.controls) {
-        const ControlClass kind = controlClass(design.kind);
-        DWORD style = WS_CHILD | kind.style;
-        if (design.visible) style |= WS_VISIBLE;
-        if (!design.enabled) style |= WS_DISABLED;
-        if (!CreateWindowExA(kind.exStyle, kind.name, design.kind == ControlKind::Picture ? "" : design.text,
-                             style, 0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
-                             instance(), nullptr))
+        if (!createControl(hwnd_, design))
             throw systemFailure(GetLastError(), "Cannot make the controls of the window \"" +
                                                     std::string(design_.caption) + "\".");
         if (design.kind == ControlKind::ProgressBar)
@@ -301,12 +327,14 @@ void Form::onActivate(HWND, UINT state, HWND, BOOL) {
 
 HBRUSH Form::onCtlColor(HWND, HDC dc, HWND control, int) {
     // The system's brush (button face for labels and read-only text boxes);
-    // only the text colour may be the design's own.
+    // only the text colour may be the design's own. High contrast is asked
+    // for at each paint, so that a theme switched meanwhile is honoured.
     const auto brush = reinterpret_cast<HBRUSH>(
         DefWindowProcA(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
     const int id = GetDlgCtrlID(control);
     for (const ControlDesign& design : design_.controls)
-        if (design.id == id && design.textColour != CLR_INVALID) SetTextColor(dc, design.textColour);
+        if (design.id == id && design.textColour != CLR_INVALID)
+            SetTextColor(dc, textColourShown(design.textColour, highContrastOn()));
     return brush;
 }
 

@@ -22,6 +22,14 @@ struct Twips {
 // Twips to pixels at the given dots per inch: 15 twips a pixel at 96 dpi.
 int twipsToPixels(int twips, UINT dpi);
 
+// The colour a control whose design has its own text colour is drawn in: that
+// colour, but the system's button-text colour while high contrast is on, since
+// the theme's button face may then be as dark as the design's colour.
+COLORREF textColourShown(COLORREF designed, bool highContrast);
+
+// Whether the user has a high-contrast theme on now.
+bool highContrastOn();
+
 enum class ControlKind { Button, CheckBox, Label, TextBox, Picture, ProgressBar };
 
 struct FontDesign {
@@ -64,6 +72,9 @@ public:
 
     // Control operations.
     void setText(int id, const std::string& text);
+    // Through the wide call, for text beyond the ANSI code page; a text box
+    // keeps every character (it is made a Unicode window).
+    void setText(int id, const std::wstring& text);
     std::string text(int id) const;
     void setVisible(int id, bool visible);
     bool isVisible(int id) const;

@@ -2,39 +2,63 @@
 
 #include "platform/failure.h"
 #include "platform/handle.h"
+#include "platform/text_decoding.h"
 
 #include <windows.h>
 
-namespace kastrell {
+#include <type_traits>
 
-TextFile::TextFile(std::string path) : path_(std::move(path)) {
-    // The whole file is read at once: scripts and licences are small, and
-    // holding the bytes keeps the line rule a pure function of them.
-    const FileHandle file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+namespace kastrell {
+namespace {
+
+// The whole file at once: scripts and licences are small, and holding the
+// text keeps the line rule a pure function of it.
+std::string readAll(const std::string& path) {
+    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw systemFailure(GetLastError(), "Cannot open the file \"" + path_ + "\".");
+    if (!file) throw systemFailure(GetLastError(), "Cannot open the file \"" + path + "\".");
+    std::string bytes;
     char buffer[8192];
     DWORD got = 0;
     for (;;) {
         if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
-            throw systemFailure(GetLastError(), "Cannot read the file \"" + path_ + "\".");
+            throw systemFailure(GetLastError(), "Cannot read the file \"" + path + "\".");
         if (got == 0) break;
-        content_.append(buffer, got);
+        bytes.append(buffer, got);
     }
+    return bytes;
 }
 
-std::string TextFile::readLine() {
+template <class Char>
+std::basic_string<Char> textOf(std::string bytes) {
+    if constexpr (std::is_same_v<Char, wchar_t>)
+        return decodeText(bytes);
+    else
+        return bytes;
+}
+
+}  // namespace
+
+template <class Char>
+BasicTextFile<Char>::BasicTextFile(std::string path)
+    : path_(std::move(path)), content_(textOf<Char>(readAll(path_))) {}
+
+template <class Char>
+std::basic_string<Char> BasicTextFile<Char>::readLine() {
     if (atEnd()) throw systemFailure(ERROR_HANDLE_EOF, "Read past the end of \"" + path_ + "\".");
-    const std::size_t end = content_.find('\r', position_);
-    if (end == std::string::npos) {
-        std::string line = content_.substr(position_);
+    const std::size_t end = content_.find(Char('\r'), position_);
+    if (end == std::basic_string<Char>::npos) {
+        std::basic_string<Char> line = content_.substr(position_);
         position_ = content_.size();
         return line;
     }
-    std::string line = content_.substr(position_, end - position_);
+    std::basic_string<Char> line = content_.substr(position_, end - position_);
     position_ = end + 1;
-    if (position_ < content_.size() && content_[position_] == '\n') ++position_;
+    if (position_ < content_.size() && content_[position_] == Char('\n')) ++position_;
     return line;
 }
+
+template class BasicTextFile<char>;
+template class BasicTextFile<wchar_t>;
 
 }  // namespace kastrell

@@ -2,31 +2,39 @@
 // File number 1: the program's single slot for an open text file, read line
 // by line. A line ends at CR or at CR LF; a LF alone stays in the text. A
 // terminator at the very end ends the last line without starting another.
-// Bytes pass unchanged.
+// A TextFile passes its bytes unchanged; a WideTextFile decodes them first
+// (text_decoding.h), so that the line rule applies to characters.
 #include <cstddef>
 #include <string>
 
 namespace kastrell {
 
-class TextFile {
+template <class Char>
+class BasicTextFile {
 public:
     // Opens an existing file for reading; throws Failure naming the file.
-    explicit TextFile(std::string path);
+    explicit BasicTextFile(std::string path);
 
-    TextFile(const TextFile&) = delete;
-    TextFile& operator=(const TextFile&) = delete;
+    BasicTextFile(const BasicTextFile&) = delete;
+    BasicTextFile& operator=(const BasicTextFile&) = delete;
 
     bool atEnd() const { return position_ >= content_.size(); }
 
     // The next line without its terminator; throws Failure past the end.
-    std::string readLine();
+    std::basic_string<Char> readLine();
 
     const std::string& path() const { return path_; }
 
 private:
     std::string path_;
-    std::string content_;
+    std::basic_string<Char> content_;
     std::size_t position_ = 0;
 };
+
+extern template class BasicTextFile<char>;
+extern template class BasicTextFile<wchar_t>;
+
+using TextFile = BasicTextFile<char>;
+using WideTextFile = BasicTextFile<wchar_t>;
 
 }  // namespace kastrell

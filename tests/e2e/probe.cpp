@@ -10,8 +10,9 @@
 //   probe frame CAPTION         window rectangle and client origin, in pixels
 //   probe close CAPTION         asks the window to close, as its close box does
 //
-// Windows are waited for up to PROBE_WAIT_MS (default 5000) milliseconds.
-// Exit status 0 on success, 1 when a check failed or no window was found.
+// Texts are printed in UTF-8. Windows are waited for up to PROBE_WAIT_MS
+// (default 5000) milliseconds. Exit status 0 on success, 1 when a check
+// failed or no window was found.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -66,16 +67,21 @@ HWND findWindow(const char* caption) {
 }
 
 // WM_GETTEXT is marshalled across processes; GetWindowText would not ask the
-// owner for a text box's contents.
+// owner for a text box's contents. Asked for wide, so that no character is
+// lost to the code page, and printed as UTF-8.
 std::string windowText(HWND window) {
     DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
-    std::string text(length + 1, '\0');
+    SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                         SMTO_ABORTIFHUNG, 2000, &copied);
-    text.resize(copied);
-    return text;
+    const int size = static_cast<int>(copied);
+    std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0,
+                                                                  nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr,
+                        nullptr);
+    return utf8;
 }
 
 // Line breaks shown as \r and \n so that each control stays on one line.

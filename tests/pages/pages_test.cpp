@@ -37,6 +37,17 @@ LRESULT CALLBACK recordTopLevel(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// The bytes of `text` in UTF-16 after its byte-order mark.
+std::string utf16(const std::wstring& text, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const wchar_t c : text) {
+        const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
 // The pages run with a licence file in a fresh current directory.
 class PagesTest : public ::testing::Test {
 protected:
@@ -53,7 +64,13 @@ protected:
     }
     void writeLicence(const std::string& bytes) { folder_.write("file11.c", bytes); }
 
-    static std::string licenceShown() { return Forms::find<Form3>()->text(Form3::licence); }
+    // Read with the wide call, as the box was filled.
+    static std::wstring licenceShown() {
+        HWND box = Forms::find<Form3>()->control(Form3::licence);
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
 
     static void expectFreshInstallPage(const Form1& page) {
         EXPECT_FALSE(page.isVisible(Form1::progress));
@@ -108,6 +125,23 @@ TEST_F(PagesTest, NoticeUsesItsOwnFontAndTheRestTheMessageFont) {
     EXPECT_STRNE(button.lfFaceName, "");
 }
 
+TEST_F(PagesTest, NoticeTakesTheButtonTextColourWhileHighContrastIsOn) {
+    // Wine cannot switch high contrast on, so the rule is checked for both
+    // states (with a colour unlike any system one), and the page's paint for
+    // the state the system reports.
+    const COLORREF own = RGB(0x12, 0x34, 0x56);
+    EXPECT_EQ(textColourShown(own, false), own);
+    EXPECT_EQ(textColourShown(own, true), GetSysColor(COLOR_BTNTEXT));
+
+    Form1& page = Forms::show<Form1>();
+    HDC dc = CreateCompatibleDC(nullptr);
+    SetTextColor(dc, RGB(1, 2, 3));
+    SendMessageA(page.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(page.control(Form1::Label2)));
+    EXPECT_EQ(GetTextColor(dc), textColourShown(RGB(0, 0, 0), highContrastOn())) << "the design's black";
+    DeleteDC(dc);
+}
+
 TEST_F(PagesTest, FinishedStateLeavesOnlyFinish) {
     Form1& page = Forms::show<Form1>();
     PageOperations& operations = page;
@@ -133,15 +167,28 @@ TEST_F(PagesTest, FinishedStateLeavesOnlyFinish) {
 
 TEST_F(PagesTest, LicenceLinesRunOnWithNothingBetween) {
     struct Case {
-        const char* file;
-        const char* shown;
+        std::string file;
+        std::wstring shown;
+        int lines = 1;
     };
-    for (const Case& c : {Case{"abc\r\ndef", "abcdef"}, Case{"abc\rdef\r", "abcdef"},
-                          Case{"abc\r\ndef\r\n", "abcdef"}, Case{"", ""}}) {
+    // Decoded before the lines are split: "č" is the bytes 0D 01 in UTF-16 LE.
+    const Case cases[] = {
+        {"abc\r\ndef", L"abcdef"},
+        {"abc\rdef\r", L"abcdef"},
+        {"abc\r\ndef\r\n", L"abcdef"},
+        {"", L""},
+        {"Лицен\r\nзия", L"Лицензия"},                    // UTF-8
+        {"\xEF\xBB\xBFЛицен\r\nзия\r\n", L"Лицензия"},    // UTF-8 with its mark
+        {utf16(L"Лицен\r\nзия č\r"), L"Лицензия č"},      // UTF-16 LE
+        {utf16(L"Лицен\r\nзия č", true), L"Лицензия č"},  // UTF-16 BE
+        {utf16(L"Лиц\nен\r\nзия"), L"Лиц\r\nензия", 2},   // a lone LF stays
+        {"caf\xE9\r\n au lait", L"café au lait"},         // not UTF-8: the ANSI code page
+    };
+    for (const Case& c : cases) {
         writeLicence(c.file);
         Forms::show<Form3>();
-        EXPECT_EQ(licenceShown(), c.shown) << c.file;
-        EXPECT_EQ(SendMessageA(Forms::find<Form3>()->control(Form3::licence), EM_GETLINECOUNT, 0, 0), 1);
+        EXPECT_EQ(licenceShown(), c.shown) << ::testing::PrintToString(c.file);
+        EXPECT_EQ(SendMessageA(Forms::find<Form3>()->control(Form3::licence), EM_GETLINECOUNT, 0, 0), c.lines);
         Forms::close<Form3>();
     }
 }
@@ -149,18 +196,20 @@ TEST_F(PagesTest, LicenceLinesRunOnWithNothingBetween) {
 TEST_F(PagesTest, LineFeedLeftInTheLicenceIsALineBreak) {
     writeLicence("abc\ndef\r\nghi\n");
     Form3& page = Forms::show<Form3>();
-    EXPECT_EQ(licenceShown(), "abc\r\ndefghi\r\n");
+    EXPECT_EQ(licenceShown(), L"abc\r\ndefghi\r\n");
     EXPECT_EQ(SendMessageA(page.control(Form3::licence), EM_GETLINECOUNT, 0, 0), 3);
 }
 
 TEST_F(PagesTest, LicencePageLoadsWithNextClosed) {
     Form3& page = Forms::show<Form3>();
-    EXPECT_EQ(licenceShown(), "Termsof use");
+    EXPECT_EQ(licenceShown(), L"Termsof use");
     EXPECT_FALSE(page.isEnabled(Form3::bnext));
     EXPECT_EQ(page.checkValue(Form3::Check1), 0);
     const LONG style = GetWindowLongA(page.control(Form3::licence), GWL_STYLE);
     EXPECT_EQ(style & (ES_READONLY | ES_MULTILINE | WS_VSCROLL | ES_AUTOHSCROLL),
               ES_READONLY | ES_MULTILINE | WS_VSCROLL) << "read-only, wrapping, scrolling";
+    EXPECT_TRUE(IsWindowUnicode(page.control(Form3::licence)))
+        << "Windows keeps an ANSI edit control's text in the code page";
     EXPECT_NE(SendMessageA(page.control(Form3::Image1), STM_GETIMAGE, IMAGE_ICON, 0), 0);
     EXPECT_EQ(testing::focusedId(), Form3::Command2) << "Next is disabled";
 }
@@ -172,7 +221,9 @@ TEST_F(PagesTest, MissingLicenceFailsNamingTheFileAndShowsNoPage) {
         FAIL() << "loaded without a licence";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.number(), 2u);  // ERROR_FILE_NOT_FOUND
-        EXPECT_NE(failure.subject().find("file11.c"), std::string::npos);
+        const std::string folder = folder_.path().substr(0, folder_.path().size() - 1);
+        EXPECT_NE(failure.subject().find("\"file11.c\" cannot be read in the folder \"" + folder + "\""),
+                  std::string::npos) << failure.subject();
     }
     EXPECT_FALSE(Forms::anyLoaded());
 }
@@ -261,11 +312,11 @@ TEST_F(PagesTest, NoLeavesTheLicencePageAsItWas) {
     EXPECT_TRUE(IsWindowEnabled(page.hwnd()));
     EXPECT_EQ(page.checkValue(Form3::Check1), 1);
     EXPECT_TRUE(page.isEnabled(Form3::bnext));
-    EXPECT_EQ(licenceShown(), "Termsof use") << "not read again when the dialog closes";
+    EXPECT_EQ(licenceShown(), L"Termsof use") << "not read again when the dialog closes";
 
     Forms::close<Form3>();
     Forms::show<Form3>();
-    EXPECT_EQ(licenceShown(), "changed") << "read again when the page loads";
+    EXPECT_EQ(licenceShown(), L"changed") << "read again when the page loads";
 }
 
 TEST_F(PagesTest, NoLeavesTheInstallPageAsItWas) {

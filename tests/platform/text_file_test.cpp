@@ -50,6 +50,8 @@ TEST_F(TextFileTest, EmptyFileIsAtItsEndAtOnce) {
 TEST_F(TextFileTest, BytesPassUnchanged) {
     const std::string bytes{"\xe9\xff\x01=\x80"};
     EXPECT_EQ(linesOf(bytes + "\r\n"), Lines{bytes});
+    const std::string marked{"\xEF\xBB\xBFname=\xD0\x9B"};  // a UTF-8 mark is a byte like any other
+    EXPECT_EQ(linesOf(marked + "\r\n"), Lines{marked});
 }
 
 TEST_F(TextFileTest, ReadingPastTheEndFailsNamingTheFile) {
