@@ -6,6 +6,57 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
+
+// The C runtime's start (mingw-w64's crt2.o): it initialises the runtime, runs
+// the static initialisers and calls WinMain.
+extern "C" int WinMainCRTStartup();
+
+namespace {
+
+// user32 taken by its full path from the system folder, so that a report's
+// MessageBoxA finds that one loaded instead of looking for it.
+bool loadUser32FromSystemFolder() {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH - 12);
+    if (!length || length >= MAX_PATH - 12) return false;
+    lstrcpyW(path + length, L"\\user32.dll");
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH) != nullptr;
+}
+
+// Wine (8.0) looks for a DLL that one of its own DLLs delay-loads in the
+// program's folder first, whatever the default DLL directories say. Under Wine
+// the ones this program comes to need that way, imm32's ole32 and uxtheme's
+// msimg32, are therefore loaded here from the system folder; those delay-loads
+// then find them loaded.
+void loadWhatWineDelayLoads() {
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return;
+    for (const wchar_t* dll : {L"ole32.dll", L"msimg32.dll"})
+        LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
+// The program's entry point (CMakeLists.txt). The program runs elevated from
+// the scheme's folder, which anyone may have put files into, so no DLL may be
+// looked for there. When this runs the loader has loaded only the start-up
+// imports, kernel32 and msvcrt, both KnownDLLs; every other DLL the program
+// calls is delay-loaded, and so looked for only in the system folder, which
+// is set here before the C runtime, a static initialiser or anything else
+// can call into one. If that fails, the program reports it and ends.
+extern "C" int kastrellStart() {
+    if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) || !SetDllDirectoryA("")) {
+        const DWORD code = GetLastError();
+        const kastrell::Failure failure = kastrell::systemFailure(
+            code, "The search for DLLs could not be limited to the system folder.");
+        if (loadUser32FromSystemFolder()) kastrell::reportAndExit(failure);
+        std::fprintf(stderr, "%s\n", kastrell::reportText(failure).c_str());
+        ExitProcess(1);
+    }
+    loadWhatWineDelayLoads();
+    return WinMainCRTStartup();
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
