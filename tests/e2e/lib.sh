@@ -102,7 +102,15 @@ poll() {
 window_shown() { PROBE_WAIT_MS=0 run_wine "$PROBE_EXE" frame "$1" >/dev/null 2>&1; }
 window_gone() { ! window_shown "$1"; }
 
-wait_window() { poll "${2:-30}" window_shown "$1" || fail "no window \"$1\" appeared"; }
+# A first start in the run's prefix can take Wine well over its usual second
+# on a loaded machine, so the wait is long; the failure says whether the
+# program is still running.
+wait_window() {
+  poll "${2:-60}" window_shown "$1" && return
+  local state="has ended"
+  [ -z "$setup_pid" ] || ! kill -0 "$setup_pid" 2>/dev/null || state="is still running"
+  fail "no window \"$1\" appeared; the program $state"
+}
 wait_gone() { poll "${2:-10}" window_gone "$1" || fail "window \"$1\" is still shown"; }
 
 # Window and client-area origin in screen pixels:
