@@ -49,7 +49,7 @@ void Installation::run() {
             currentLine = script_->readLine();
             const ScriptLine parts = splitLine(currentLine, separatorPos);
             journal_->keepEarlierFile(destFolder + parts.right);
-            files_.copyFile(parts.left, destFolder + parts.right);
+            files_.copyFile(script_->source(stepCounter), destFolder + parts.right);
         }
         RegisterCursors();
     } catch (Failure& failure) {

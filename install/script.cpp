@@ -1,6 +1,7 @@
 #include "install/script.h"
 
 #include "install/journal.h"
+#include "install/script_names.h"
 #include "platform/failure.h"
 #include "platform/text_file.h"
 
@@ -44,40 +45,27 @@ Failure lineFailure(unsigned long code, int lineNumber, const std::string& line,
     return systemFailure(code, where(lineNumber) + quotedForMessage(line) + " " + problem);
 }
 
-// Only a name inside the scheme folder: no path, no drive, no device-like
-// tricks with dots, nothing the file system refuses in a name.
-std::string destinationProblem(const std::string& name) {
-    if (name.empty()) return "has no file name after \"=\".";
-    for (const char c : name) {
-        if (isControl(c)) return "names a destination holding a control character.";
-        if (std::string_view("\\/:").find(c) != std::string_view::npos)
-            return "names a destination with a folder or drive; it must be a plain file name.";
-        if (std::string_view("<>\"|?*").find(c) != std::string_view::npos)
-            return "names a destination holding a character that file names cannot hold.";
-    }
-    // Windows drops trailing dots and spaces, so such a name means the
-    // folder itself (or its parent, for "..").
-    if (name.find_first_not_of(". ") == std::string::npos)
-        return "names the destination \"" + name + "\", which is a folder, not a file name.";
-    if (isKeptCopyName(name))
-        return "names a destination ending in \"" + std::string(keptCopySuffix) +
-               "\", which setup keeps for earlier copies.";
-    return {};
-}
-
-void checkCopyLine(int lineNumber, const std::string& line, const ScriptLine& parts,
-                   FileSystem& files) {
-    if (parts.left.empty())
-        throw lineFailure(ERROR_INVALID_DATA, lineNumber, line, "has no source file before \"=\".");
-    const std::string problem = destinationProblem(parts.right);
-    if (!problem.empty()) throw lineFailure(ERROR_INVALID_NAME, lineNumber, line, problem);
+// The source is opened here, once, and checked on its handle; the name checks
+// before it give the clearer report for what a name alone gives away.
+SourceFile openCopySource(int lineNumber, const std::string& line, const ScriptLine& parts, FileSystem& files) {
+    if (std::string problem = sourceNameProblem(parts.left); !problem.empty())
+        throw lineFailure(parts.left.empty() ? ERROR_INVALID_DATA : ERROR_INVALID_NAME, lineNumber, line, problem);
+    if (std::string problem = cursorFileNameProblem(parts.right, "destination"); !problem.empty())
+        throw lineFailure(ERROR_INVALID_NAME, lineNumber, line, problem);
     if (!files.fileExists(parts.left))
         throw lineFailure(ERROR_FILE_NOT_FOUND, lineNumber, line,
-                          "names the source file " + quotedForMessage(parts.left) +
-                              ", which cannot be found.");
+                          "names the source file " + quotedForMessage(parts.left) + ", which cannot be found.");
+    try {
+        return files.openSource(parts.left);
+    } catch (const Failure& failure) {
+        throw lineFailure(failure.number(), lineNumber, line,
+                          "names the source file " + quotedForMessage(parts.left) + ", which setup will not copy. " +
+                              failure.subject());
+    }
 }
 
-void checkLine(int lineNumber, const std::string& line, FileSystem& files) {
+// Checks a line; a copy line's source is opened and added to `sources`.
+void checkLine(int lineNumber, const std::string& line, FileSystem& files, std::vector<SourceFile>& sources) {
     // A line feed inside a line means the file's lines end in LF alone,
     // which the line rule does not take as a line end.
     if (line.find('\n') != std::string::npos)
@@ -90,24 +78,38 @@ void checkLine(int lineNumber, const std::string& line, FileSystem& files) {
     } catch (const Failure& failure) {
         throw Failure(failure.number(), failure.description(), where(lineNumber) + failure.subject());
     }
-    if (lineNumber <= copyLineCount) checkCopyLine(lineNumber, line, parts, files);
+    if (lineNumber <= copyLineCount) {
+        sources.push_back(openCopySource(lineNumber, line, parts, files));
+        return;
+    }
     // The registry refuses longer value names, and only after the files are copied.
-    else if (parts.left.size() > longestValueName)
+    if (parts.left.size() > longestValueName)
         throw lineFailure(ERROR_INVALID_NAME, lineNumber, line,
                           "names a registry value longer than " + std::to_string(longestValueName) +
                               " characters.");
+    // The registered path stays inside the scheme folder; empty names the folder itself.
+    if (parts.right.empty()) return;
+    if (std::string problem = cursorFileNameProblem(parts.right, "cursor file"); !problem.empty())
+        throw lineFailure(ERROR_INVALID_NAME, lineNumber, line, problem);
 }
 
 std::vector<std::string> readScriptLines() {
     std::vector<std::string> lines;
+    bool cutShort = false;
     try {
-        TextFile file(scriptName);
+        TextFile file(scriptName, scriptSizeLimit);
         while (!file.atEnd() && lines.size() < scriptLineCount) lines.push_back(file.readLine());
+        // The limit fell inside the lines that are used.
+        cutShort = !file.whole() && (lines.size() < scriptLineCount || file.atEnd());
     } catch (const Failure& failure) {
         throw Failure(failure.number(), failure.description(),
                       std::string("The installation script \"") + scriptName +
                           "\" cannot be read in the folder \"" + currentFolder() + "\".");
     }
+    if (cutShort)
+        throw systemFailure(ERROR_FILE_TOO_LARGE, std::string(scriptName) + ": its " + std::to_string(scriptLineCount) +
+                                                      " lines take more than " + std::to_string(scriptSizeLimit) +
+                                                      " bytes (1 MiB), more than any script needs.");
     return lines;
 }
 
@@ -138,13 +140,14 @@ std::string quotedForMessage(const std::string& text) {
 
 Script Script::load(FileSystem& files) {
     std::vector<std::string> lines = readScriptLines();
+    std::vector<SourceFile> sources;
     for (std::size_t index = 0; index < lines.size(); ++index)
-        checkLine(static_cast<int>(index) + 1, lines[index], files);
+        checkLine(static_cast<int>(index) + 1, lines[index], files, sources);
     if (lines.size() < scriptLineCount)
         throw systemFailure(ERROR_HANDLE_EOF,
                             std::string(scriptName) + " has " + std::to_string(lines.size()) +
                                 " line(s); it needs " + std::to_string(scriptLineCount) + ".");
-    return Script(std::move(lines));
+    return Script(std::move(lines), std::move(sources));
 }
 
 std::string Script::readLine() {

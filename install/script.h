@@ -4,6 +4,7 @@
 // the name on the right inside the scheme folder; lines 11-20 write the
 // registry value named on the left. Anything after line 20 is never read.
 #include "platform/file_system.h"
+#include "platform/source_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +16,8 @@ namespace kastrell {
 inline constexpr const char* scriptName = "install.txt";
 inline constexpr int copyLineCount = 10;
 inline constexpr int scriptLineCount = 20;
+// The twenty lines may take this much of the file; what follows is not read.
+inline constexpr std::size_t scriptSizeLimit = 1024 * 1024;
 
 // A script line split at its first "=". Nothing is trimmed on either side.
 struct ScriptLine {
@@ -33,21 +36,26 @@ std::string quotedForMessage(const std::string& text);
 
 // The script's twenty lines, read once and checked as a whole before the
 // installation changes anything, then handed out in order, so that what was
-// checked is what gets used.
+// checked is what gets used. The copy sources are opened and checked then too,
+// and held open until the script is let go of.
 class Script {
 public:
     // Reads "install.txt" from the current folder and checks every line;
-    // copy sources are looked up through `files`. Throws Failure naming the
+    // copy sources are opened through `files`. Throws Failure naming the
     // line at fault and what is wrong with it.
     static Script load(FileSystem& files);
 
     // The next line; throws Failure past the twentieth.
     std::string readLine();
+    // The open source of a copy line (1 to 10).
+    const SourceFile& source(int copyLine) const { return sources_.at(static_cast<std::size_t>(copyLine - 1)); }
 
 private:
-    explicit Script(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+    Script(std::vector<std::string> lines, std::vector<SourceFile> sources)
+        : lines_(std::move(lines)), sources_(std::move(sources)) {}
 
     std::vector<std::string> lines_;
+    std::vector<SourceFile> sources_;
     std::size_t next_ = 0;
 };
 

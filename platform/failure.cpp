@@ -28,10 +28,19 @@ Failure systemFailure(unsigned long code, std::string subject) {
     return Failure(code, systemErrorText(code), std::move(subject));
 }
 
+std::string shortened(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    const std::string gap = " ... ";
+    const std::size_t head = (limit - gap.size()) / 2;
+    return text.substr(0, head) + gap + text.substr(text.size() - (limit - gap.size() - head));
+}
+
+// Each part bounded, whatever names went into it: a message box is no place
+// for a whole file.
 std::string reportText(const Failure& failure) {
-    std::string text = "Setup cannot continue.\r\n\r\n" + failure.subject() + "\r\n\r\nError " +
-                       std::to_string(failure.number()) + ": " + failure.description();
-    if (!failure.outcome().empty()) text += "\r\n\r\n" + failure.outcome();
+    std::string text = "Setup cannot continue.\r\n\r\n" + shortened(failure.subject(), 1000) + "\r\n\r\nError " +
+                       std::to_string(failure.number()) + ": " + shortened(failure.description(), 500);
+    if (!failure.outcome().empty()) text += "\r\n\r\n" + shortened(failure.outcome(), 3000);
     return text;
 }
 

@@ -32,7 +32,10 @@ std::string systemErrorText(unsigned long code);
 // A failure numbered by a system error code and described by the system's text.
 Failure systemFailure(unsigned long code, std::string subject);
 
-// What the report says, in the order a user reads it.
+// `text` cut in its middle to `limit` characters, when it is longer.
+std::string shortened(const std::string& text, std::size_t limit);
+
+// What the report says, in the order a user reads it, each part bounded.
 std::string reportText(const Failure& failure);
 
 // Shows the report in a message box and ends the process with status 1,

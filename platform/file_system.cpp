@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include "platform/failure.h"
+#include "platform/handle.h"
 
 #include <windows.h>
 
@@ -26,8 +27,9 @@ bool SystemFileSystem::fileExists(const std::string& path) {
 }
 
 std::string currentFolder() {
-    char folder[MAX_PATH] = "";
-    GetCurrentDirectoryA(MAX_PATH, folder);
+    // Asked for its length first: a folder may lie deeper than MAX_PATH.
+    std::string folder(GetCurrentDirectoryA(0, nullptr), '\0');
+    folder.resize(GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data()));
     return folder;
 }
 
@@ -36,10 +38,30 @@ void SystemFileSystem::makeFolder(const std::string& path) {
         throw systemFailure(GetLastError(), "Cannot make the folder \"" + path + "\".");
 }
 
-void SystemFileSystem::copyFile(const std::string& source, const std::string& destination) {
-    if (!CopyFileA(source.c_str(), destination.c_str(), FALSE))
-        throw systemFailure(GetLastError(),
-                            "Cannot copy \"" + source + "\" to \"" + destination + "\".");
+SourceFile SystemFileSystem::openSource(const std::string& name) { return SourceFile(name); }
+
+// Read from the handle that was checked, never reopened by name.
+void SystemFileSystem::copyFile(const SourceFile& source, const std::string& destination) {
+    auto failed = [&] {
+        return systemFailure(GetLastError(), "Cannot copy \"" + source.name() + "\" to \"" + destination + "\".");
+    };
+    const LARGE_INTEGER start{};
+    if (!SetFilePointerEx(source.handle(), start, nullptr, FILE_BEGIN)) throw failed();
+    const FileHandle target(CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!target) throw failed();
+    std::string buffer(64 * 1024, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(source.handle(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) throw failed();
+        if (got == 0) return;
+        DWORD written = 0;
+        if (!WriteFile(target.get(), buffer.data(), got, &written, nullptr)) throw failed();
+        if (written != got) {
+            SetLastError(ERROR_DISK_FULL);
+            throw failed();
+        }
+    }
 }
 
 void SystemFileSystem::moveFile(const std::string& from, const std::string& to) {

@@ -1,6 +1,8 @@
 #pragma once
 // The folder and copy services the installation uses, behind an interface so
 // that tests can put failures where the file system would not produce them.
+#include "platform/source_file.h"
+
 #include <string>
 #include <vector>
 
@@ -19,8 +21,11 @@ public:
     virtual bool fileExists(const std::string& path) = 0;
     // Makes the last level of the path; throws Failure naming the folder.
     virtual void makeFolder(const std::string& path) = 0;
-    // Copies, replacing a file at the destination; throws Failure naming both.
-    virtual void copyFile(const std::string& source, const std::string& destination) = 0;
+    // Opens a copy source and checks it on its handle (source_file.h).
+    virtual SourceFile openSource(const std::string& name) = 0;
+    // Copies what the open source holds, replacing a file at the destination;
+    // throws Failure naming both.
+    virtual void copyFile(const SourceFile& source, const std::string& destination) = 0;
 
     // What an installation needs to put files back as they were; each throws
     // Failure naming the path. A read-only file is moved over or deleted too.
@@ -39,7 +44,8 @@ public:
     bool folderExists(const std::string& path) override;
     bool fileExists(const std::string& path) override;
     void makeFolder(const std::string& path) override;
-    void copyFile(const std::string& source, const std::string& destination) override;
+    SourceFile openSource(const std::string& name) override;
+    void copyFile(const SourceFile& source, const std::string& destination) override;
     void moveFile(const std::string& from, const std::string& to) override;
     void deleteFile(const std::string& path) override;
     void removeFolder(const std::string& path) override;

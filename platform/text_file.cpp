@@ -6,22 +6,25 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace kastrell {
 namespace {
 
-// The whole file at once: scripts and licences are small, and holding the
-// text keeps the line rule a pure function of it.
-std::string readAll(const std::string& path) {
+// The file at once, up to the limit: scripts and licences are small, and
+// holding the text keeps the line rule a pure function of it. One byte more
+// than the limit is read, to tell whether the file goes on.
+std::string readUpTo(const std::string& path, std::size_t limit) {
     const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw systemFailure(GetLastError(), "Cannot open the file \"" + path + "\".");
     std::string bytes;
     char buffer[8192];
     DWORD got = 0;
-    for (;;) {
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
+    while (bytes.size() <= limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit + 1 - bytes.size());
+        if (!ReadFile(file.get(), buffer, static_cast<DWORD>(wanted), &got, nullptr))
             throw systemFailure(GetLastError(), "Cannot read the file \"" + path + "\".");
         if (got == 0) break;
         bytes.append(buffer, got);
@@ -40,8 +43,12 @@ std::basic_string<Char> textOf(std::string bytes) {
 }  // namespace
 
 template <class Char>
-BasicTextFile<Char>::BasicTextFile(std::string path)
-    : path_(std::move(path)), content_(textOf<Char>(readAll(path_))) {}
+BasicTextFile<Char>::BasicTextFile(std::string path, std::size_t limit) : path_(std::move(path)) {
+    std::string bytes = readUpTo(path_, limit);
+    whole_ = bytes.size() <= limit;
+    if (!whole_) bytes.resize(limit);
+    content_ = textOf<Char>(std::move(bytes));
+}
 
 template <class Char>
 std::basic_string<Char> BasicTextFile<Char>::readLine() {

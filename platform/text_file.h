@@ -12,13 +12,16 @@ namespace kastrell {
 template <class Char>
 class BasicTextFile {
 public:
-    // Opens an existing file for reading; throws Failure naming the file.
-    explicit BasicTextFile(std::string path);
+    // Opens an existing file for reading, reading no more than its first
+    // `limit` bytes; throws Failure naming the file.
+    BasicTextFile(std::string path, std::size_t limit);
 
     BasicTextFile(const BasicTextFile&) = delete;
     BasicTextFile& operator=(const BasicTextFile&) = delete;
 
     bool atEnd() const { return position_ >= content_.size(); }
+    // Whether the file ended within the limit, so that atEnd() is its end.
+    bool whole() const { return whole_; }
 
     // The next line without its terminator; throws Failure past the end.
     std::basic_string<Char> readLine();
@@ -29,6 +32,7 @@ private:
     std::string path_;
     std::basic_string<Char> content_;
     std::size_t position_ = 0;
+    bool whole_ = true;
 };
 
 extern template class BasicTextFile<char>;

@@ -23,8 +23,8 @@ public:
         fault(FileCall::make, "Cannot make the folder \"" + path + "\".");
         SystemFileSystem::makeFolder(path);
     }
-    void copyFile(const std::string& source, const std::string& destination) override {
-        fault(FileCall::copy, "Cannot copy \"" + source + "\" to \"" + destination + "\".");
+    void copyFile(const SourceFile& source, const std::string& destination) override {
+        fault(FileCall::copy, "Cannot copy \"" + source.name() + "\" to \"" + destination + "\".");
         SystemFileSystem::copyFile(source, destination);
     }
     void moveFile(const std::string& from, const std::string& to) override {

@@ -122,14 +122,14 @@ TEST_F(InstallationTest, RegistrationLinesTakeEffectInOrderAsSpelled) {
     script[10] = "Arrow=first.cur";
     script[11] = "ARROW=second.cur";          // same name in another case: the later wins
     script[12] = "=default.cur";              // empty name: the default value
-    script[13] = " Wait = spaced.cur=x";      // nothing trimmed, second "=" kept
+    script[13] = " Wait = spaced=x.cur";      // nothing trimmed, second "=" kept
     writeScript(script);
 
     install();
 
     EXPECT_EQ(*storedValue(cursorKeyPath, "arrow"), expandable(cursorFolder + "second.cur"));
     EXPECT_EQ(*storedValue(cursorKeyPath, ""), expandable(cursorFolder + "default.cur"));
-    EXPECT_EQ(*storedValue(cursorKeyPath, " Wait "), expandable(cursorFolder + " spaced.cur=x"));
+    EXPECT_EQ(*storedValue(cursorKeyPath, " Wait "), expandable(cursorFolder + " spaced=x.cur"));
     EXPECT_FALSE(storedValue(cursorKeyPath, "Wait"));
 }
 

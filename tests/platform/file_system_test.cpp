@@ -1,6 +1,7 @@
 #include "platform/failure.h"
 #include "platform/file_system.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/unix_command.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,15 @@
 namespace kastrell {
 namespace {
 
+// Runs in its temporary folder, as setup runs in the scheme's folder.
 class FileSystemTest : public ::testing::Test {
 protected:
+    FileSystemTest() {
+        GetCurrentDirectoryA(MAX_PATH, previousFolder_);
+        SetCurrentDirectoryA(folder_.path().c_str());
+    }
+    ~FileSystemTest() override { SetCurrentDirectoryA(previousFolder_); }
+
     // The failure that `action` throws; a failure of the test if it throws none.
     static Failure failureOf(const std::function<void()>& action) {
         try {
@@ -24,6 +32,7 @@ protected:
 
     SystemFileSystem files_;
     TempFolder folder_;
+    char previousFolder_[MAX_PATH] = "";
 };
 
 TEST_F(FileSystemTest, MakesTheLastLevelOfAFolder) {
@@ -51,23 +60,86 @@ TEST_F(FileSystemTest, MakeFolderFailsWithoutItsParentOrWithAFileInTheWay) {
 TEST_F(FileSystemTest, CopyReplacesTheDestination) {
     folder_.write("source.cur", std::string("new\0bytes\xff", 10));
     folder_.write("target.cur", "an older and longer content");
-    files_.copyFile(folder_.path("source.cur"), folder_.path("target.cur"));
+    files_.copyFile(files_.openSource("source.cur"), folder_.path("target.cur"));
     EXPECT_EQ(folder_.read("target.cur"), std::string("new\0bytes\xff", 10));
     EXPECT_EQ(folder_.read("source.cur"), std::string("new\0bytes\xff", 10));
 }
 
 TEST_F(FileSystemTest, CopyFailsForAMissingSourceOrAFolderAsDestination) {
-    Failure failure = failureOf([&] { files_.copyFile(folder_.path("absent.cur"), folder_.path("to.cur")); });
+    Failure failure = failureOf([&] { files_.openSource("absent.cur"); });
     EXPECT_EQ(failure.number(), 2u);  // ERROR_FILE_NOT_FOUND
-    EXPECT_NE(failure.subject().find("absent.cur"), std::string::npos);
-    EXPECT_FALSE(folder_.exists("to.cur"));
 
     folder_.write("source.cur", "bytes");
     files_.makeFolder(folder_.path("folder"));
-    failure = failureOf([&] { files_.copyFile(folder_.path("source.cur"), folder_.path("folder")); });
+    failure = failureOf([&] { files_.copyFile(files_.openSource("source.cur"), folder_.path("folder")); });
     EXPECT_EQ(failure.number(), 5u);  // ERROR_ACCESS_DENIED
     EXPECT_NE(failure.subject().find(folder_.path("folder")), std::string::npos);
     EXPECT_TRUE(files_.folderExists(folder_.path("folder")));
+}
+
+// The folder is a stranger's: a source that leads elsewhere, through a Unix
+// link that Wine follows silently or another name of a file, is refused on
+// its open handle, whatever its name says.
+TEST_F(FileSystemTest, OpensOnlyAFileWithOneNameInsideTheCurrentFolder) {
+    TempFolder outside;
+    outside.write("secret.txt", "an administrator's secret");
+    outside.write("other.txt", "another secret");
+    folder_.write("plain.cur", "cursor");
+    files_.makeFolder("sub");
+    folder_.write("sub\\deep.cur", "deep cursor");
+    runUnixCommand("/bin/ln", {"-s", unixPathOf(outside.path("secret.txt")), "linked.cur"});
+    runUnixCommand("/bin/ln", {"-s", unixPathOf(outside.path()), "linkedfolder"});
+    runUnixCommand("/bin/ln", {unixPathOf(outside.path("other.txt")), "hard.cur"});
+    ASSERT_TRUE(files_.fileExists("linked.cur") && files_.fileExists("linkedfolder\\secret.txt") &&
+                files_.fileExists("hard.cur"));
+
+    const struct {
+        std::string name;
+        unsigned long number;  // 0: opens
+        std::string why;
+    } cases[] = {
+        {"plain.cur", 0, ""},
+        {"sub\\deep.cur", 0, ""},
+        {"linked.cur", ERROR_ACCESS_DENIED, "leads outside the folder"},
+        {"linkedfolder\\secret.txt", ERROR_ACCESS_DENIED, "leads outside the folder"},
+        {"hard.cur", ERROR_ACCESS_DENIED, "2 names (hard links)"},
+        {"nul", ERROR_ACCESS_DENIED, "a device or pipe"},
+        {"sub", ERROR_ACCESS_DENIED, "cannot be opened"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.number == 0) {
+            EXPECT_EQ(files_.openSource(c.name).name(), c.name);
+            continue;
+        }
+        const Failure failure = failureOf([&] { files_.openSource(c.name); });
+        EXPECT_EQ(failure.number(), c.number);
+        EXPECT_NE(failure.subject().find(c.why), std::string::npos) << failure.subject();
+    }
+    runUnixCommand("/bin/rm", {"linked.cur", "linkedfolder", "hard.cur"});
+}
+
+// Held from its check to its copy, a source cannot be swapped through Windows,
+// and one swapped under Wine from the Unix side is still copied as checked.
+TEST_F(FileSystemTest, HeldSourceIsCopiedAsItWasChecked) {
+    TempFolder outside;
+    outside.write("secret.txt", "an administrator's secret");
+    folder_.write("plain.cur", "checked bytes");
+    const SourceFile source = files_.openSource("plain.cur");
+
+    EXPECT_FALSE(MoveFileA("plain.cur", "moved.cur"));
+    EXPECT_FALSE(DeleteFileA("plain.cur"));
+    EXPECT_EQ(CreateFileA("plain.cur", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    runUnixCommand("/bin/ln", {"-sf", unixPathOf(outside.path("secret.txt")), "plain.cur"});
+    ASSERT_EQ(folder_.read("plain.cur"), "an administrator's secret");
+
+    files_.copyFile(source, folder_.path("copy.cur"));
+    files_.copyFile(source, folder_.path("again.cur"));
+    EXPECT_EQ(folder_.read("copy.cur"), "checked bytes");
+    EXPECT_EQ(folder_.read("again.cur"), "checked bytes");
+    runUnixCommand("/bin/rm", {"plain.cur"});
 }
 
 }  // namespace

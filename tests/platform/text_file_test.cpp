@@ -10,7 +10,7 @@ namespace kastrell {
 namespace {
 
 std::vector<std::string> allLines(const std::string& path) {
-    TextFile file(path);
+    TextFile file(path, 1024);
     std::vector<std::string> lines;
     while (!file.atEnd()) lines.push_back(file.readLine());
     return lines;
@@ -54,9 +54,25 @@ TEST_F(TextFileTest, BytesPassUnchanged) {
     EXPECT_EQ(linesOf(marked + "\r\n"), Lines{marked});
 }
 
+TEST_F(TextFileTest, ReadsNoFurtherThanItsLimit) {
+    folder_.write("file.txt", "ab\rcdef");
+    const struct {
+        std::size_t limit;
+        std::string lines;
+        bool whole;
+    } cases[] = {{3, "ab|", false}, {6, "ab|cde|", false}, {7, "ab|cdef|", true}, {8, "ab|cdef|", true}};
+    for (const auto& c : cases) {
+        TextFile file(folder_.path("file.txt"), c.limit);
+        std::string read;
+        while (!file.atEnd()) read += file.readLine() + "|";
+        EXPECT_EQ(read, c.lines) << c.limit;
+        EXPECT_EQ(file.whole(), c.whole) << c.limit;
+    }
+}
+
 TEST_F(TextFileTest, ReadingPastTheEndFailsNamingTheFile) {
     folder_.write("short.txt", "only\r\n");
-    TextFile file(folder_.path("short.txt"));
+    TextFile file(folder_.path("short.txt"), 1024);
     file.readLine();
     try {
         file.readLine();
@@ -69,7 +85,7 @@ TEST_F(TextFileTest, ReadingPastTheEndFailsNamingTheFile) {
 
 TEST_F(TextFileTest, MissingFileFailsWithTheSystemsCode) {
     try {
-        TextFile file(folder_.path("absent.txt"));
+        TextFile file(folder_.path("absent.txt"), 1024);
         FAIL() << "opened a missing file";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.number(), 2u);  // ERROR_FILE_NOT_FOUND
