@@ -26,11 +26,16 @@ bool startsWithFolder(const std::wstring& path, std::wstring folder) {
                                 static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::string narrowed(const std::wstring& text) {
-    const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+// A final path as users write it: without the "\\?\" that the system puts before it.
+std::string shownPath(std::wstring path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        path = L"\\\\" + path.substr(8);
+    else if (path.rfind(L"\\\\?\\", 0) == 0)
+        path = path.substr(4);
+    const int size = static_cast<int>(path.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, path.data(), size, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, path.data(), size, narrow.data(), length, nullptr, nullptr);
     return narrow;
 }
 
@@ -72,7 +77,7 @@ SourceFile::SourceFile(std::string name)
     if (finalPath.empty()) throw systemFailure(GetLastError(), "Where it leads cannot be told.");
     const std::wstring folder = currentFolderFinalPath();
     if (!startsWithFolder(finalPath, folder))
-        throw refused("It leads outside the folder \"" + narrowed(folder) + "\", to \"" + narrowed(finalPath) + "\".");
+        throw refused("It leads outside the folder \"" + shownPath(folder) + "\", to \"" + shownPath(finalPath) + "\".");
 }
 
 }  // namespace kastrell

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -224,6 +226,31 @@ TEST_F(PagesTest, MissingLicenceFailsNamingTheFileAndShowsNoPage) {
         const std::string folder = folder_.path().substr(0, folder_.path().size() - 1);
         EXPECT_NE(failure.subject().find("\"file11.c\" cannot be read in the folder \"" + folder + "\""),
                   std::string::npos) << failure.subject();
+    }
+    EXPECT_FALSE(Forms::anyLoaded());
+}
+
+// One paragraph up to the limit still comes up at once; a larger licence is
+// reported without being read whole.
+TEST_F(PagesTest, LicenceIsShownUpToItsLimitAndALargerOneIsRefused) {
+    std::string paragraph;
+    while (paragraph.size() < 16 * 1024) paragraph += "Terms of use, on and on without a break.\r";
+    paragraph.resize(16 * 1024);
+    writeLicence(paragraph);
+    const ULONGLONG start = GetTickCount64();
+    Forms::show<Form3>();
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    EXPECT_EQ(licenceShown().size(), paragraph.size() - std::count(paragraph.begin(), paragraph.end(), '\r'));
+    Forms::close<Form3>();
+
+    writeLicence(std::string(20 << 20, 'x'));
+    try {
+        Forms::show<Form3>();
+        FAIL() << "loaded a 20 MiB licence";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), static_cast<unsigned long>(ERROR_FILE_TOO_LARGE));
+        EXPECT_NE(failure.subject().find("\"file11.c\" in the folder"), std::string::npos) << failure.subject();
+        EXPECT_NE(failure.subject().find("larger than 16384 bytes"), std::string::npos) << failure.subject();
     }
     EXPECT_FALSE(Forms::anyLoaded());
 }
