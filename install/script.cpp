@@ -107,7 +107,7 @@ std::vector<std::string> readScriptLines() {
                           "\" cannot be read in the folder \"" + currentFolder() + "\".");
     }
     if (cutShort)
-        throw systemFailure(ERROR_FILE_TOO_LARGE, std::string(scriptName) + ": its " + std::to_string(scriptLineCount) +
+        throw systemFailure(ERROR_INVALID_DATA, std::string(scriptName) + ": its " + std::to_string(scriptLineCount) +
                                                       " lines take more than " + std::to_string(scriptSizeLimit) +
                                                       " bytes (1 MiB), more than any script needs.");
     return lines;

@@ -59,7 +59,7 @@ void Form3::Form_Load() {
                           currentFolder() + "\".");
     }
     if (tooLarge)
-        throw systemFailure(ERROR_FILE_TOO_LARGE, std::string("The licence \"") + licenceName + "\" in the folder \"" +
+        throw systemFailure(ERROR_INVALID_DATA, std::string("The licence \"") + licenceName + "\" in the folder \"" +
                                                       currentFolder() + "\" is larger than " +
                                                       std::to_string(licenceSizeLimit) + " bytes (16 KiB).");
     setText(licence, withLineBreaks(licenceText));

@@ -87,7 +87,7 @@ const BadScript badScripts[] = {
     {"RegisteredProgram", [](Lines& s) { s[13] = "Wait=evil.exe"; }, ERROR_INVALID_NAME,
      {"line 14:", "only cursor files"}},
     // Only the part that is used is read, up to a bound, whatever follows.
-    {"HugeFirstLine", [](Lines& s) { s[0] = std::string(3 << 20, 'A') + "=Kastrell.cur"; }, ERROR_FILE_TOO_LARGE,
+    {"HugeFirstLine", [](Lines& s) { s[0] = std::string(3 << 20, 'A') + "=Kastrell.cur"; }, ERROR_INVALID_DATA,
      {"install.txt: its 20 lines take more than 1048576 bytes"}},
     {"MissingSource", [](Lines& s) { s[9] = "absent.cur=pamu.cur"; }, ERROR_FILE_NOT_FOUND,
      {"line 10:", "\"absent.cur\", which cannot be found"}},

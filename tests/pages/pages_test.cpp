@@ -248,7 +248,7 @@ TEST_F(PagesTest, LicenceIsShownUpToItsLimitAndALargerOneIsRefused) {
         Forms::show<Form3>();
         FAIL() << "loaded a 20 MiB licence";
     } catch (const Failure& failure) {
-        EXPECT_EQ(failure.number(), static_cast<unsigned long>(ERROR_FILE_TOO_LARGE));
+        EXPECT_EQ(failure.number(), static_cast<unsigned long>(ERROR_INVALID_DATA));
         EXPECT_NE(failure.subject().find("\"file11.c\" in the folder"), std::string::npos) << failure.subject();
         EXPECT_NE(failure.subject().find("larger than 16384 bytes"), std::string::npos) << failure.subject();
     }
