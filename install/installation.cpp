@@ -2,6 +2,7 @@
 
 #include "install/cursor_scheme.h"
 #include "platform/failure.h"
+#include "platform/text_decoding.h"
 
 #include <utility>
 
@@ -84,8 +85,10 @@ void Installation::RegisterCursors() {
             const ScriptLine parts = splitLine(currentLine, separatorPos);
             valueName = parts.left;
             valueData = registeredCursorFolder + parts.right;
-            journal_->keepEarlierValue(cursorKey, cursorKeyPath, valueName);
-            require(registry_.setValue(cursorKey, valueName, REG_EXPAND_SZ, valueData,
+            // Converted once: the same characters are written, kept and put back.
+            const std::wstring name = fromAnsiCodePage(valueName);
+            journal_->keepEarlierValue(cursorKey, cursorKeyPath, name);
+            require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, valueData,
                                        static_cast<DWORD>(valueData.size() + 1)),
                     "Cannot write the " + registryValueTitle(valueName) + " under " + registryKeyTitle(cursorKeyPath) +
                         " (" + std::string(scriptName) + ", line " + std::to_string(stepCounter) + ").");
@@ -106,23 +109,24 @@ void Installation::RegisterCursors() {
 }
 
 void Installation::openCursorKey() {
-    LONG opened = registry_.openKey(HKEY_CURRENT_USER, cursorKeyPath, cursorKey);
+    const std::wstring cursorKeyName = fromAnsiCodePage(cursorKeyPath);
+    LONG opened = registry_.openKey(HKEY_CURRENT_USER, cursorKeyName, cursorKey);
     if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) {
         cursorKey = nullptr;
         throw systemFailure(static_cast<unsigned long>(opened),
                             "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) + ".");
     }
     if (opened == ERROR_SUCCESS)
-        journal_->keepEarlierValue(cursorKey, cursorKeyPath, "");
+        journal_->keepEarlierValue(cursorKey, cursorKeyPath, L"");
     else
         journal_->keepAbsentKey(cursorKeyPath);
-    require(registry_.setDefaultValue(HKEY_CURRENT_USER, cursorKeyPath, schemeName),
+    require(registry_.setDefaultValue(HKEY_CURRENT_USER, cursorKeyName, schemeName),
             "Cannot name \"" + std::string(schemeName) + "\" as the current scheme in the default value of " +
                 registryKeyTitle(cursorKeyPath) + ".");
     // An absent key was made by naming the scheme; open it now so that the
     // cursor values land in it.
     if (opened == ERROR_FILE_NOT_FOUND) {
-        opened = registry_.openKey(HKEY_CURRENT_USER, cursorKeyPath, cursorKey);
+        opened = registry_.openKey(HKEY_CURRENT_USER, cursorKeyName, cursorKey);
         if (opened != ERROR_SUCCESS) {
             cursorKey = nullptr;
             throw systemFailure(static_cast<unsigned long>(opened),
@@ -135,30 +139,33 @@ void Installation::openCursorKey() {
 // The system's mouse settings take the scheme that the default value names
 // as the current one only when this says it is a user scheme.
 void Installation::markAsUserScheme() {
-    journal_->keepEarlierValue(cursorKey, cursorKeyPath, schemeSourceName);
+    const std::wstring name = fromAnsiCodePage(schemeSourceName);
+    journal_->keepEarlierValue(cursorKey, cursorKeyPath, name);
     const DWORD source = userSchemeSource;
-    require(registry_.setValue(cursorKey, schemeSourceName, REG_DWORD,
+    require(registry_.setValue(cursorKey, name, REG_DWORD,
                                std::string(reinterpret_cast<const char*>(&source), sizeof source), sizeof source),
             "Cannot write the " + registryValueTitle(schemeSourceName) + " under " +
                 registryKeyTitle(cursorKeyPath) + ".");
 }
 
 void Installation::writeSchemeEntry() {
-    schemeOpenResult = registry_.openKey(HKEY_CURRENT_USER, schemesKeyPath, cursorKey);
+    const std::wstring schemesKeyName = fromAnsiCodePage(schemesKeyPath);
+    schemeOpenResult = registry_.openKey(HKEY_CURRENT_USER, schemesKeyName, cursorKey);
     LONG result = schemeOpenResult;
     std::string failedTo = "open";
     if (schemeOpenResult == ERROR_FILE_NOT_FOUND) {
         journal_->keepAbsentKey(schemesKeyPath);
-        result = registry_.createKey(HKEY_CURRENT_USER, schemesKeyPath, cursorKey);
+        result = registry_.createKey(HKEY_CURRENT_USER, schemesKeyName, cursorKey);
         failedTo = "make";
     }
     if (result != ERROR_SUCCESS) {
         cursorKey = nullptr;
         require(result, "Cannot " + failedTo + " the registry key " + registryKeyTitle(schemesKeyPath) + ".");
     }
-    journal_->keepEarlierValue(cursorKey, schemesKeyPath, schemeName);
+    const std::wstring name = fromAnsiCodePage(schemeName);
+    journal_->keepEarlierValue(cursorKey, schemesKeyPath, name);
     const std::string list = schemeList;
-    require(registry_.setValue(cursorKey, schemeName, REG_EXPAND_SZ, list,
+    require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, list,
                                static_cast<DWORD>(list.size() + 1)),
             "Cannot write the value \"" + std::string(schemeName) + "\" under " +
                 registryKeyTitle(schemesKeyPath) + ".");

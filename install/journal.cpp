@@ -1,14 +1,25 @@
 #include "install/journal.h"
 
 #include "install/script.h"
+#include "platform/text_decoding.h"
 
 #include <windows.h>
 
 namespace kastrell {
 namespace {
 
-// File, key and value names match whatever their case, as Windows matches them.
-bool sameName(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+// File, key and value names match as the file system and the registry match
+// them: character by character, whatever the case. A linguistic comparison
+// would take names they keep apart for one (a soft hyphen ignored, "ß" taken
+// for "ss") and leave a file or value unkept.
+bool sameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+std::wstring keptCopyOf(const std::wstring& path) { return path + fromAnsiCodePage(keptCopySuffix); }
+
+std::string shown(const std::wstring& text) { return "\"" + toAnsiCodePage(text) + "\""; }
 
 void require(LONG result, const std::string& subject) {
     if (result != ERROR_SUCCESS) throw systemFailure(static_cast<unsigned long>(result), subject);
@@ -16,8 +27,10 @@ void require(LONG result, const std::string& subject) {
 
 }  // namespace
 
-bool isKeptCopyName(const std::string& name) {
-    const std::string suffix = keptCopySuffix;
+bool isKeptCopyName(const std::string& name) { return isKeptCopyName(fromAnsiCodePage(name)); }
+
+bool isKeptCopyName(const std::wstring& name) {
+    const std::wstring suffix = fromAnsiCodePage(keptCopySuffix);
     return name.size() > suffix.size() && sameName(name.substr(name.size() - suffix.size()), suffix);
 }
 
@@ -28,49 +41,71 @@ std::string registryValueTitle(const std::string& name) {
 }
 
 void Journal::restoreSetAside(const std::string& folder) {
-    for (const std::string& name : files_.fileNames(folder))
-        if (isKeptCopyName(name))
-            files_.moveFile(folder + name, folder + name.substr(0, name.size() - std::string(keptCopySuffix).size()));
+    const std::wstring wideFolder = fromAnsiCodePage(folder);
+    const std::size_t suffixLength = fromAnsiCodePage(keptCopySuffix).size();
+    for (const std::wstring& name : files_.fileNames(wideFolder)) {
+        if (!isKeptCopyName(name)) continue;
+        Change change{Change::Kind::restoredFile, wideFolder + name.substr(0, name.size() - suffixLength)};
+        // The killed run's copy, perhaps half made, is part of the folder as
+        // this run found it.
+        if (files_.fileExists(change.path)) change.stoodInPlace = files_.readFile(change.path);
+        files_.moveFile(wideFolder + name, change.path);
+        changes_.push_back(std::move(change));
+    }
 }
 
-void Journal::folderMade(const std::string& folder) { changes_.push_back({Change::Kind::madeFolder, folder}); }
+void Journal::folderMade(const std::string& folder) {
+    changes_.push_back({Change::Kind::madeFolder, fromAnsiCodePage(folder)});
+}
 
 void Journal::keepEarlierFile(const std::string& path) {
-    // A second copy to the same name replaces this run's own file.
-    if (kept(path)) return;
-    if (!files_.fileExists(path)) {
-        changes_.push_back({Change::Kind::madeFile, path});
+    const std::wstring file = fromAnsiCodePage(path);
+    // A second copy to the same name replaces this run's own file. Set aside
+    // by this run, its earlier copy stands under the kept name: the file
+    // system itself says whether that is this very file.
+    if (files_.fileExists(keptCopyOf(file)) || madeFile(file)) return;
+    if (!files_.fileExists(file)) {
+        changes_.push_back({Change::Kind::madeFile, file});
         return;
     }
-    files_.moveFile(path, path + keptCopySuffix);
-    changes_.push_back({Change::Kind::replacedFile, path});
+    files_.moveFile(file, keptCopyOf(file));
+    changes_.push_back({Change::Kind::replacedFile, file});
 }
 
 void Journal::keepAbsentKey(const std::string& path) {
-    for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
-        const std::string key = path.substr(0, end);
-        if (!registry_.keyExists(HKEY_CURRENT_USER, key)) {
+    const std::wstring widePath = fromAnsiCodePage(path);
+    for (std::size_t end = widePath.find(L'\\');; end = widePath.find(L'\\', end + 1)) {
+        const std::wstring key = widePath.substr(0, end);
+        // Only a key the system says is missing is this run's to remove; one
+        // it gives no answer for (access denied, say) is left alone.
+        if (registry_.keyPresence(HKEY_CURRENT_USER, key) == KeyPresence::absent) {
             changes_.push_back({Change::Kind::madeKey, key});
             return;
         }
-        if (end == std::string::npos) return;
+        if (end == std::wstring::npos) return;
     }
 }
 
-void Journal::keepEarlierValue(HKEY key, const std::string& keyPath, const std::string& name) {
-    if (kept(keyPath, name)) return;
-    Change change{Change::Kind::wroteValue, keyPath, name};
+void Journal::keepEarlierValue(HKEY key, const std::string& keyPath, const std::wstring& name) {
+    const std::wstring wideKeyPath = fromAnsiCodePage(keyPath);
+    if (wroteValue(wideKeyPath, name)) return;
+    Change change{Change::Kind::wroteValue, wideKeyPath, name};
     require(registry_.readValue(key, name, change.earlier),
-            "Cannot read the " + registryValueTitle(name) + " under " + registryKeyTitle(keyPath) +
+            "Cannot read the " + registryValueTitle(toAnsiCodePage(name)) + " under " + registryKeyTitle(keyPath) +
                 " to keep it before it is replaced.");
     changes_.push_back(std::move(change));
 }
 
-bool Journal::kept(const std::string& path, const std::string& name) const {
-    for (const Change& change : changes_) {
-        if (change.kind == Change::Kind::madeFolder || change.kind == Change::Kind::madeKey) continue;
-        if (sameName(change.path, path) && sameName(change.name, name)) return true;
-    }
+bool Journal::madeFile(const std::wstring& path) const {
+    for (const Change& change : changes_)
+        if (change.kind == Change::Kind::madeFile && sameName(change.path, path)) return true;
+    return false;
+}
+
+bool Journal::wroteValue(const std::wstring& keyPath, const std::wstring& name) const {
+    for (const Change& change : changes_)
+        if (change.kind == Change::Kind::wroteValue && sameName(change.path, keyPath) && sameName(change.name, name))
+            return true;
     return false;
 }
 
@@ -80,7 +115,7 @@ void Journal::commit() {
         // The installation is complete either way; a copy left behind is put
         // back and replaced again by the next installation.
         try {
-            files_.deleteFile(change.path + keptCopySuffix);
+            files_.deleteFile(keptCopyOf(change.path));
         } catch (const Failure&) {
         }
     }
@@ -110,7 +145,15 @@ void Journal::putBack(const Change& change) {
         // The copy may have failed before it made anything.
         if (files_.fileExists(change.path)) files_.deleteFile(change.path);
         break;
-    case Change::Kind::replacedFile: files_.moveFile(change.path + keptCopySuffix, change.path); break;
+    case Change::Kind::replacedFile: files_.moveFile(keptCopyOf(change.path), change.path); break;
+    case Change::Kind::restoredFile:
+        // A later copy of this file that could not be put back still has the
+        // earlier file aside: moving over it would lose it.
+        if (files_.fileExists(keptCopyOf(change.path)))
+            throw systemFailure(ERROR_ALREADY_EXISTS, "An earlier copy is set aside already.");
+        files_.moveFile(change.path, keptCopyOf(change.path));
+        if (change.stoodInPlace) files_.writeFile(change.path, *change.stoodInPlace);
+        break;
     case Change::Kind::madeKey:
         require(registry_.deleteKeyTree(HKEY_CURRENT_USER, change.path), "Cannot delete the key.");
         break;
@@ -122,14 +165,17 @@ void Journal::putBack(const Change& change) {
 }
 
 std::string Journal::title(const Change& change) {
+    const std::string path = toAnsiCodePage(change.path);
     switch (change.kind) {
-    case Change::Kind::madeFolder: return "the folder \"" + change.path + "\", made by setup";
-    case Change::Kind::madeFile: return "the file \"" + change.path + "\", made by setup";
+    case Change::Kind::madeFolder: return "the folder " + shown(change.path) + ", made by setup";
+    case Change::Kind::madeFile: return "the file " + shown(change.path) + ", made by setup";
     case Change::Kind::replacedFile:
-        return "the file \"" + change.path + "\" (its earlier copy is \"" + change.path + keptCopySuffix + "\")";
-    case Change::Kind::madeKey: return "the registry key " + registryKeyTitle(change.path) + ", made by setup";
+        return "the file " + shown(change.path) + " (its earlier copy is " + shown(keptCopyOf(change.path)) + ")";
+    case Change::Kind::restoredFile:
+        return "the file " + shown(change.path) + ", put back by setup from " + shown(keptCopyOf(change.path));
+    case Change::Kind::madeKey: return "the registry key " + registryKeyTitle(path) + ", made by setup";
     case Change::Kind::wroteValue:
-        return "the " + registryValueTitle(change.name) + " under " + registryKeyTitle(change.path);
+        return "the " + registryValueTitle(toAnsiCodePage(change.name)) + " under " + registryKeyTitle(path);
     }
     return {};
 }

@@ -2,17 +2,21 @@
 
 #include "platform/failure.h"
 #include "platform/handle.h"
+#include "platform/text_decoding.h"
 
 #include <windows.h>
 
 namespace kastrell {
 namespace {
 
-void makeWritable(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+void makeWritable(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
 }
+
+// How a message names a file, in the code page the messages are shown in.
+std::string quoted(const std::wstring& path) { return "\"" + toAnsiCodePage(path) + "\""; }
 
 }  // namespace
 
@@ -47,8 +51,9 @@ void SystemFileSystem::copyFile(const SourceFile& source, const std::string& des
     };
     const LARGE_INTEGER start{};
     if (!SetFilePointerEx(source.handle(), start, nullptr, FILE_BEGIN)) throw failed();
-    const FileHandle target(CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Named as the journal names it, so that an undo finds exactly this file.
+    const FileHandle target(CreateFileW(fromAnsiCodePage(destination).c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!target) throw failed();
     std::string buffer(64 * 1024, '\0');
     for (;;) {
@@ -64,37 +69,63 @@ void SystemFileSystem::copyFile(const SourceFile& source, const std::string& des
     }
 }
 
-void SystemFileSystem::moveFile(const std::string& from, const std::string& to) {
+bool SystemFileSystem::fileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void SystemFileSystem::moveFile(const std::wstring& from, const std::wstring& to) {
     makeWritable(to);
-    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
-        throw systemFailure(GetLastError(), "Cannot rename \"" + from + "\" to \"" + to + "\".");
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+        throw systemFailure(GetLastError(), "Cannot rename " + quoted(from) + " to " + quoted(to) + ".");
 }
 
-void SystemFileSystem::deleteFile(const std::string& path) {
+void SystemFileSystem::deleteFile(const std::wstring& path) {
     makeWritable(path);
-    if (!DeleteFileA(path.c_str()))
-        throw systemFailure(GetLastError(), "Cannot delete the file \"" + path + "\".");
+    if (!DeleteFileW(path.c_str())) throw systemFailure(GetLastError(), "Cannot delete the file " + quoted(path) + ".");
 }
 
-void SystemFileSystem::removeFolder(const std::string& path) {
-    if (!RemoveDirectoryA(path.c_str()))
-        throw systemFailure(GetLastError(), "Cannot remove the folder \"" + path + "\".");
+void SystemFileSystem::removeFolder(const std::wstring& path) {
+    if (!RemoveDirectoryW(path.c_str()))
+        throw systemFailure(GetLastError(), "Cannot remove the folder " + quoted(path) + ".");
 }
 
-std::vector<std::string> SystemFileSystem::fileNames(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+std::vector<std::wstring> SystemFileSystem::fileNames(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return names;
-        throw systemFailure(error, "Cannot list the folder \"" + folder + "\".");
+        throw systemFailure(error, "Cannot list the folder " + quoted(folder) + ".");
     }
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
     return names;
+}
+
+std::string SystemFileSystem::readFile(const std::wstring& path) {
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size))
+        throw systemFailure(GetLastError(), "Cannot read the file " + quoted(path) + ".");
+    if (size.QuadPart > 0x7fffffff) throw systemFailure(ERROR_FILE_TOO_LARGE, "Cannot read the file " + quoted(path) + ".");
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+        throw systemFailure(GetLastError(), "Cannot read the file " + quoted(path) + ".");
+    return bytes;
+}
+
+void SystemFileSystem::writeFile(const std::wstring& path, const std::string& bytes) {
+    makeWritable(path);
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size())
+        throw systemFailure(GetLastError(), "Cannot write the file " + quoted(path) + ".");
 }
 
 }  // namespace kastrell

@@ -27,15 +27,23 @@ public:
     // throws Failure naming both.
     virtual void copyFile(const SourceFile& source, const std::string& destination) = 0;
 
-    // What an installation needs to put files back as they were; each throws
-    // Failure naming the path. A read-only file is moved over or deleted too.
+    // What an installation needs to put files back as they were, with the
+    // wide calls, so that names the ANSI code page cannot hold (a file set
+    // aside by an earlier run, say) are found and renamed as they are. Each
+    // throws Failure naming the path. A read-only file is moved over or
+    // deleted too.
+    // True for an existing file that is not a folder.
+    virtual bool fileExists(const std::wstring& path) = 0;
     // Renames within one folder, replacing a file at `to`: needs no space.
-    virtual void moveFile(const std::string& from, const std::string& to) = 0;
-    virtual void deleteFile(const std::string& path) = 0;
+    virtual void moveFile(const std::wstring& from, const std::wstring& to) = 0;
+    virtual void deleteFile(const std::wstring& path) = 0;
     // Removes an empty folder.
-    virtual void removeFolder(const std::string& path) = 0;
+    virtual void removeFolder(const std::wstring& path) = 0;
     // The names of the files (not folders) in a folder.
-    virtual std::vector<std::string> fileNames(const std::string& folder) = 0;
+    virtual std::vector<std::wstring> fileNames(const std::wstring& folder) = 0;
+    // A whole file's bytes, and a file made (or replaced) with these bytes.
+    virtual std::string readFile(const std::wstring& path) = 0;
+    virtual void writeFile(const std::wstring& path, const std::string& bytes) = 0;
 };
 
 // The real file system.
@@ -46,10 +54,13 @@ public:
     void makeFolder(const std::string& path) override;
     SourceFile openSource(const std::string& name) override;
     void copyFile(const SourceFile& source, const std::string& destination) override;
-    void moveFile(const std::string& from, const std::string& to) override;
-    void deleteFile(const std::string& path) override;
-    void removeFolder(const std::string& path) override;
-    std::vector<std::string> fileNames(const std::string& folder) override;
+    bool fileExists(const std::wstring& path) override;
+    void moveFile(const std::wstring& from, const std::wstring& to) override;
+    void deleteFile(const std::wstring& path) override;
+    void removeFolder(const std::wstring& path) override;
+    std::vector<std::wstring> fileNames(const std::wstring& folder) override;
+    std::string readFile(const std::wstring& path) override;
+    void writeFile(const std::wstring& path, const std::string& bytes) override;
 };
 
 }  // namespace kastrell

@@ -52,3 +52,17 @@ std::wstring decodeText(std::string_view bytes) {
 }
 
 }  // namespace kastrell
+
+namespace kastrell {
+
+std::wstring fromAnsiCodePage(std::string_view bytes) { return fromCodePage(CP_ACP, bytes); }
+
+std::string toAnsiCodePage(std::wstring_view text) {
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+}  // namespace kastrell

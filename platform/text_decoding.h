@@ -11,3 +11,14 @@ namespace kastrell {
 std::wstring decodeText(std::string_view bytes);
 
 }  // namespace kastrell
+
+namespace kastrell {
+
+// Names and texts of the installation script, in the ANSI code page, as the
+// system's wide calls take them: the one conversion they all go through, so
+// that a name is written, read back and put back as the same characters.
+std::wstring fromAnsiCodePage(std::string_view bytes);
+// For messages: a character the code page lacks is shown as "?".
+std::string toAnsiCodePage(std::wstring_view text);
+
+}  // namespace kastrell

@@ -25,8 +25,8 @@ TEST_F(InstallationTest, SchemeKeyDeniedIsReportedWithoutTryingToMakeIt) {
     const Failure failure = installFailure();
 
     expectReported(failure, ERROR_ACCESS_DENIED, schemesPath, "open");
-    EXPECT_FALSE(registry_.called("RegCreateKeyA " + schemesPath));
-    EXPECT_FALSE(registry_.called("RegSetValueExA Kastrell"));
+    EXPECT_FALSE(registry_.called("RegCreateKeyW " + schemesPath));
+    EXPECT_FALSE(registry_.called("RegSetValueExW Kastrell"));
     EXPECT_FALSE(page_.completed());
 }
 
@@ -34,7 +34,7 @@ TEST_F(InstallationTest, SchemeKeyThatCannotBeMadeIsReported) {
     registry_.failOn(RegistryCall::create, schemesPath, ERROR_ACCESS_DENIED);
 
     expectReported(installFailure(), ERROR_ACCESS_DENIED, schemesPath, "make");
-    EXPECT_FALSE(registry_.called("RegSetValueExA Kastrell"));
+    EXPECT_FALSE(registry_.called("RegSetValueExW Kastrell"));
 }
 
 TEST_F(InstallationTest, FailingValueWritesAreReportedNamingTheValue) {
@@ -66,7 +66,7 @@ TEST_F(InstallationTest, CursorKeyThatCannotBeOpenedIsReported) {
     // Denied outright: reported before anything is written to it.
     registry_.failOn(RegistryCall::open, cursorKeyPath, ERROR_ACCESS_DENIED);
     expectReported(installFailure(), ERROR_ACCESS_DENIED, cursorKeyPath, "open");
-    EXPECT_FALSE(registry_.called("RegSetValueA " + std::string(cursorKeyPath)));
+    EXPECT_FALSE(registry_.called("RegSetValueW " + std::string(cursorKeyPath)));
     EXPECT_FALSE(keyExists(cursorKeyPath));
 }
 
@@ -76,7 +76,7 @@ TEST_F(InstallationTest, AbsentCursorKeyThatStaysUnopenableIsReported) {
     registry_.failOn(RegistryCall::open, cursorKeyPath, ERROR_ACCESS_DENIED, 2);
 
     expectReported(installFailure(), ERROR_ACCESS_DENIED, cursorKeyPath, "after making it");
-    EXPECT_FALSE(registry_.called("RegSetValueExA Arrow"));
+    EXPECT_FALSE(registry_.called("RegSetValueExW Arrow"));
     EXPECT_FALSE(page_.completed());
 }
 

@@ -3,6 +3,7 @@
 // disk or a locked file would, after the earlier ones went through.
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "platform/text_decoding.h"
 
 #include <windows.h>
 
@@ -27,8 +28,8 @@ public:
         fault(FileCall::copy, "Cannot copy \"" + source.name() + "\" to \"" + destination + "\".");
         SystemFileSystem::copyFile(source, destination);
     }
-    void moveFile(const std::string& from, const std::string& to) override {
-        fault(FileCall::move, "Cannot rename \"" + from + "\" to \"" + to + "\".");
+    void moveFile(const std::wstring& from, const std::wstring& to) override {
+        fault(FileCall::move, "Cannot rename \"" + toAnsiCodePage(from) + "\" to \"" + toAnsiCodePage(to) + "\".");
         SystemFileSystem::moveFile(from, to);
     }
 

@@ -11,15 +11,19 @@
 
 namespace kastrell {
 
-enum class RegistryCall { open, create, setDefault, setValue, close, putBack };
+// `presence` faults make keyPresence answer "absent" for ERROR_FILE_NOT_FOUND
+// and "could not tell" for any other code.
+enum class RegistryCall { open, create, setDefault, setValue, close, putBack, presence };
 
 class FaultyRegistry : public Registry {
 public:
     // The `occurrence`-th call of that kind naming `name` (a subkey, or for
-    // setValue a value name) returns `result`; occurrence 0 means every one.
+    // setValue a value name, in the ANSI code page) returns `result`;
+    // occurrence 0 means every one.
     void failOn(RegistryCall call, std::string name, LONG result, int occurrence = 0);
 
-    // "RegOpenKeyA Control Panel\cursors", "RegSetValueExA Arrow", ...
+    // "RegOpenKeyW Control Panel\cursors", "RegSetValueExW Arrow", ..., names
+    // in the ANSI code page.
     const std::vector<std::string>& calls() const { return calls_; }
     bool called(const std::string& call) const;
 
@@ -29,34 +33,34 @@ public:
         std::string data;
         DWORD length;
     };
-    // Every RegSetValueExA passed on to the system, with what it passed.
+    // Every RegSetValueExW passed on to the system, with what it was given.
     const std::vector<Write>& writes() const { return writes_; }
 
-    LONG openKey(HKEY parent, const std::string& subKey, HKEY& key) override;
-    LONG createKey(HKEY parent, const std::string& subKey, HKEY& key) override;
-    LONG setDefaultValue(HKEY parent, const std::string& subKey, const std::string& text) override;
-    LONG setValue(HKEY key, const std::string& name, DWORD type, const std::string& data,
+    LONG openKey(HKEY parent, const std::wstring& subKey, HKEY& key) override;
+    LONG createKey(HKEY parent, const std::wstring& subKey, HKEY& key) override;
+    LONG setDefaultValue(HKEY parent, const std::wstring& subKey, const std::string& text) override;
+    LONG setValue(HKEY key, const std::wstring& name, DWORD type, const std::string& data,
                   DWORD length) override;
     LONG closeKey(HKEY key) override;
-    bool keyExists(HKEY parent, const std::string& subKey) override;
-    LONG readValue(HKEY key, const std::string& name, std::optional<RegistryValue>& value) override;
+    KeyPresence keyPresence(HKEY parent, const std::wstring& subKey) override;
+    LONG readValue(HKEY key, const std::wstring& name, std::optional<RegistryValue>& value) override;
     // putBack faults name the value.
-    LONG putBackValue(HKEY parent, const std::string& subKey, const std::string& name,
+    LONG putBackValue(HKEY parent, const std::wstring& subKey, const std::wstring& name,
                       const std::optional<RegistryValue>& value) override;
-    LONG deleteKeyTree(HKEY parent, const std::string& subKey) override;
+    LONG deleteKeyTree(HKEY parent, const std::wstring& subKey) override;
 
 private:
     struct Fault {
         RegistryCall call;
-        std::string name;
+        std::wstring name;
         LONG result;
         int occurrence;
         int seen = 0;
     };
     // The injected code for this call, or ERROR_SUCCESS to pass it through.
-    LONG injected(RegistryCall call, const std::string& name);
-    // Notes the call as `seen`, then gives its injected code.
-    LONG note(RegistryCall call, const std::string& name, const std::string& seen);
+    LONG injected(RegistryCall call, const std::wstring& name);
+    // Notes the call as `seen` followed by the name, then gives its injected code.
+    LONG note(RegistryCall call, const std::wstring& name, const std::string& seen);
 
     SystemRegistry system_;
     std::vector<Fault> faults_;

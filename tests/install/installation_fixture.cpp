@@ -1,8 +1,13 @@
 #include "tests/install/installation_fixture.h"
 
 #include "install/cursor_scheme.h"
+#include "platform/text_decoding.h"
 
 #include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace kastrell {
 namespace {
@@ -12,21 +17,33 @@ const char* const cursorFiles[] = {"Kastrell.cur", "qilo.cur", "tervox.cur", "zu
 const char* const cursorRoles[] = {"Arrow", "Help", "AppStarting", "Wait", "SizeNS",
                                    "SizeWE", "SizeNWSE", "SizeNESW", "SizeAll", "Hand"};
 
-void addContents(const std::string& root, const std::string& relative,
-                 std::map<std::string, std::string>& contents, const TempFolder& folder) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((root + relative + "*").c_str(), &entry);
+std::string utf8(const std::wstring& text) {
+    const int size = static_cast<int>(text.size());
+    std::string bytes(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0,
+                                                                    nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                        nullptr);
+    return bytes;
+}
+
+// Listed with the wide calls, so that names outside the code page are seen
+// as they are; keys in UTF-8.
+void addContents(const std::wstring& folder, const std::string& relative,
+                 std::map<std::string, std::string>& contents) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            contents[relative + name + "\\"] = "";
-            addContents(root, relative + name + "\\", contents, folder);
+            contents[relative + utf8(name) + "\\"] = "";
+            addContents(folder + name + L"\\", relative + utf8(name) + "\\", contents);
         } else {
-            contents[relative + name] = folder.read(relative + name);
+            std::ifstream file(std::filesystem::path(folder + name), std::ios::binary);
+            contents[relative + utf8(name)] = {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
         }
-    } while (FindNextFileA(search, &entry));
+    } while (FindNextFileW(search, &entry));
     FindClose(search);
 }
 
@@ -82,7 +99,7 @@ Failure InstallationTest::installFailure(FileSystem& files) {
 
 std::map<std::string, std::string> InstallationTest::folderContents() const {
     std::map<std::string, std::string> contents;
-    addContents(folder_.path(), "", contents, folder_);
+    addContents(fromAnsiCodePage(folder_.path()), "", contents);
     return contents;
 }
 

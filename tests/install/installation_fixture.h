@@ -43,7 +43,7 @@ protected:
     Failure installFailure(FileSystem& files);
     Failure installFailure() { return installFailure(files_); }
 
-    // Every file under the temporary folder with its bytes.
+    // Every file under the temporary folder with its bytes, by name in UTF-8.
     std::map<std::string, std::string> folderContents() const;
 
     TempFolder folder_;

@@ -67,15 +67,15 @@ TEST_F(InstallationTest, ReportsProgressBeforeEachLineThenCompletes) {
 TEST_F(InstallationTest, MakesTheRegistryCallsInOrder) {
     install();
 
-    Lines expected{"RegOpenKeyA Control Panel\\cursors", "RegSetValueA Control Panel\\cursors",
+    Lines expected{"RegOpenKeyW Control Panel\\cursors", "RegSetValueW Control Panel\\cursors",
                    // the key was absent: opened again once naming the scheme made it
-                   "RegOpenKeyA Control Panel\\cursors", "RegSetValueExA Scheme Source"};
+                   "RegOpenKeyW Control Panel\\cursors", "RegSetValueExW Scheme Source"};
     const Lines script = sampleScript();
     for (const std::string& line : Lines(script.begin() + 10, script.end()))
-        expected.push_back("RegSetValueExA " + line.substr(0, line.find('=')));
-    expected.insert(expected.end(), {"RegCloseKey", "RegOpenKeyA Control Panel\\cursors\\Schemes",
-                                     "RegCreateKeyA Control Panel\\cursors\\Schemes",
-                                     "RegSetValueExA Kastrell", "RegCloseKey"});
+        expected.push_back("RegSetValueExW " + line.substr(0, line.find('=')));
+    expected.insert(expected.end(), {"RegCloseKey", "RegOpenKeyW Control Panel\\cursors\\Schemes",
+                                     "RegCreateKeyW Control Panel\\cursors\\Schemes",
+                                     "RegSetValueExW Kastrell", "RegCloseKey"});
     EXPECT_EQ(registry_.calls(), expected);
     const FaultyRegistry::Write& source = registry_.writes().front();
     EXPECT_EQ(source.type, static_cast<DWORD>(REG_DWORD));
@@ -102,10 +102,10 @@ TEST_F(InstallationTest, ExistingKeysKeepTheirOtherValues) {
     EXPECT_EQ(*storedValue(schemesPath, "Other"), expandable("a,b"));
     EXPECT_EQ(*storedValue(schemesPath, "Kastrell"), expandable(schemeList));
     EXPECT_EQ(exportedValues(exportedKey(cursorKeyPath), cursorKeyPath).at("Scheme Source"), "dword:00000001");
-    EXPECT_FALSE(registry_.called("RegCreateKeyA Control Panel\\cursors\\Schemes"));
+    EXPECT_FALSE(registry_.called("RegCreateKeyW Control Panel\\cursors\\Schemes"));
     // Present from the start, the cursor key is opened only once.
     EXPECT_EQ(std::count(registry_.calls().begin(), registry_.calls().end(),
-                         "RegOpenKeyA Control Panel\\cursors"), 1);
+                         "RegOpenKeyW Control Panel\\cursors"), 1);
 }
 
 TEST_F(InstallationTest, SchemeKeyIsMadeUnderAnExistingCursorKey) {
@@ -113,7 +113,7 @@ TEST_F(InstallationTest, SchemeKeyIsMadeUnderAnExistingCursorKey) {
 
     install();
 
-    EXPECT_TRUE(registry_.called("RegCreateKeyA Control Panel\\cursors\\Schemes"));
+    EXPECT_TRUE(registry_.called("RegCreateKeyW Control Panel\\cursors\\Schemes"));
     EXPECT_EQ(*storedValue(schemesPath, "Kastrell"), expandable(schemeList));
 }
 

@@ -1,11 +1,16 @@
 // An installation that fails midway leaves the machine as it was: a failure
 // injected at each step in turn, over an earlier setup and on a fresh
-// system, and the files and Wine's registry compared with before.
+// system, and the files and Wine's registry compared with before. Also
+// scripts that name both of two files or values which the file system and
+// the registry keep apart but a linguistic comparison takes for one.
 #include "install/cursor_scheme.h"
 #include "install/journal.h"
+#include "platform/text_decoding.h"
 #include "tests/install/faulty_file_system.h"
 #include "tests/install/installation_fixture.h"
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 namespace kastrell {
@@ -20,6 +25,7 @@ struct Fault {
     std::function<void(FaultyRegistry&, FaultyFileSystem&)> inject;
     std::string reported;  // in the failure's subject
     std::string outcome = allPutBack;
+    Lines script = sampleScript();
 };
 
 void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
@@ -68,6 +74,36 @@ std::vector<Fault> everyStep() {
         if (!earlier) add("MakingTheSchemeKey", registryFault(RegistryCall::create, schemesPath), "Cannot make");
         add("WritingTheSchemeList", registryFault(RegistryCall::setValue, schemeName), "\"Kastrell\" under");
     }
+    // "Control Panel" gives no answer whether it is there: never removed.
+    faults.push_back({"OnFreshSystem_UnreadableParentKey", false,
+                      [](FaultyRegistry& registry, FaultyFileSystem& files) {
+                          registry.failOn(RegistryCall::presence, "Control Panel", ERROR_ACCESS_DENIED);
+                          registryFault(RegistryCall::setValue, "Hand")(registry, files);
+                      },
+                      "\"Hand\""});
+    return faults;
+}
+
+// The earlier setup has "qilo.cur", "Strasse.cur" and values "Arrow" and
+// "Strasse"; a script writes first the look-alike name, then the earlier one,
+// and fails late: at the seventh copy, or at the last value.
+std::vector<Fault> namesKeptApart() {
+    struct Pair {
+        std::string name, lookAlike, plain;
+    };
+    const Pair pairs[] = {{"SoftHyphen", "qi\xADlo", "qilo"}, {"SharpS", "Stra\xDF" "e", "Strasse"}};
+    std::vector<Fault> faults;
+    for (const Pair& pair : pairs) {
+        Lines script = sampleScript();
+        script[1] = "source2.cur=" + pair.lookAlike + ".cur";
+        script[2] = "source3.cur=" + pair.plain + ".cur";
+        script[10] = (pair.plain == "qilo" ? "Ar\xADrow" : pair.lookAlike) + "=a.cur";
+        script[11] = (pair.plain == "qilo" ? "Arrow" : pair.plain) + "=b.cur";
+        faults.push_back({pair.name + "_FailingAtTheSeventhCopy", true, fileFault(FileCall::copy, 7), "vad1.cur",
+                          allPutBack, script});
+        faults.push_back({pair.name + "_FailingAtTheLastValue", true, registryFault(RegistryCall::setValue, "Hand"),
+                          "\"Hand\"", allPutBack, script});
+    }
     return faults;
 }
 
@@ -87,6 +123,8 @@ protected:
         const DWORD systemScheme = 2;
         putValue(cursorKeyPath, schemeSourceName, REG_DWORD, std::string(reinterpret_cast<const char*>(&systemScheme), 4));
         putValue(cursorKeyPath, "Crosshair", REG_SZ, std::string("mine.cur") + '\0');
+        folder_.write("Kastrell\\Strasse.cur", "the user's Strasse");
+        putValue(cursorKeyPath, "Strasse", REG_SZ, std::string("Strasse.cur") + '\0');
         putValue(schemesPath, schemeName, REG_EXPAND_SZ, std::string("stale") + '\0');
         putValue(schemesPath, "Other", REG_EXPAND_SZ, std::string("a,b") + '\0');
     }
@@ -95,9 +133,11 @@ protected:
 };
 
 TEST_P(RollbackTest, LeavesFilesAndRegistryAsTheyWere) {
+    writeScript(GetParam().script);
     if (GetParam().earlierSetup) makeEarlierSetup();
     const auto filesBefore = folderContents();
-    const std::string registryBefore = exportedKey(cursorKeyPath);
+    // The whole "Control Panel": a key that was there is never removed.
+    const std::string registryBefore = exportedKey("Control Panel");
     GetParam().inject(registry_, faultyFiles_);
 
     const Failure failure = installFailure(faultyFiles_);
@@ -105,11 +145,13 @@ TEST_P(RollbackTest, LeavesFilesAndRegistryAsTheyWere) {
     EXPECT_NE(failure.subject().find(GetParam().reported), std::string::npos) << failure.subject();
     EXPECT_EQ(failure.outcome(), GetParam().outcome);
     EXPECT_EQ(folderContents(), filesBefore);
-    EXPECT_EQ(exportedKey(cursorKeyPath), registryBefore);
+    EXPECT_EQ(exportedKey("Control Panel"), registryBefore);
     EXPECT_FALSE(page_.completed());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, RollbackTest, ::testing::ValuesIn(everyStep()),
+                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(NamesKeptApart, RollbackTest, ::testing::ValuesIn(namesKeptApart()),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(RollbackTest, WhatCannotBePutBackIsNamedAndKept) {
@@ -131,17 +173,28 @@ TEST_F(RollbackTest, WhatCannotBePutBackIsNamedAndKept) {
     EXPECT_EQ(storedValue(schemesPath, schemeName)->bytes, std::string("stale") + '\0');
 }
 
+// Put back before anything else, and aside again should this run fail, with
+// what stood in their place, also under names the code page cannot hold.
 TEST_F(RollbackTest, FilesSetAsideByAnInterruptedRunArePutBackFirst) {
     makeEarlierSetup();
-    const auto filesBefore = folderContents();
-    // A run ended midway: zun.cur set aside and half copied.
+    // A run ended midway: zun.cur set aside and half copied, and an earlier
+    // file with a name outside the code page set aside.
     MoveFileA(folder_.path("Kastrell\\zun.cur").c_str(),
               folder_.path(std::string("Kastrell\\zun.cur") + keptCopySuffix).c_str());
     folder_.write("Kastrell\\zun.cur", "half");
+    const std::wstring omega = fromAnsiCodePage(destination()) + L"\u03A9.cur";
+    std::ofstream(std::filesystem::path(omega + fromAnsiCodePage(keptCopySuffix)), std::ios::binary) << "earlier omega";
+    const auto filesBefore = folderContents();
     faultyFiles_.failOn(FileCall::copy, 7);
 
     EXPECT_EQ(installFailure(faultyFiles_).outcome(), allPutBack);
     EXPECT_EQ(folderContents(), filesBefore);
+
+    install(faultyFiles_);
+    EXPECT_EQ(installed("zun.cur"), sourceContentOf(4));
+    const auto files = folderContents();
+    EXPECT_EQ(files.at("Kastrell\\\xCE\xA9.cur"), "earlier omega");  // UTF-8
+    for (const auto& [name, bytes] : files) EXPECT_FALSE(isKeptCopyName(name)) << name;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/support/temp_folder.h"
 
+#include "platform/text_decoding.h"
+
 #include <windows.h>
 
 #include <fstream>
@@ -9,24 +11,25 @@
 namespace kastrell {
 namespace {
 
-void removeTree(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+// With the wide calls, so that names outside the code page go too.
+void removeTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + name;
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + name;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(path + "\\");
+                removeTree(path + L"\\");
             } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
             }
-        } while (FindNextFileA(search, &entry));
+        } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
@@ -41,7 +44,7 @@ TempFolder::TempFolder() {
     path_ = std::string(name) + "\\";
 }
 
-TempFolder::~TempFolder() { removeTree(path_); }
+TempFolder::~TempFolder() { removeTree(fromAnsiCodePage(path_)); }
 
 void TempFolder::write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path(name), std::ios::binary) << bytes;
