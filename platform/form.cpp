@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <new>
+
 namespace kastrell {
 namespace {
 
@@ -256,14 +258,35 @@ void Form::keepFocusUsable() {
 void Form::unload() {
     if (!hwnd_) return;
     // Enabled before this window goes, so that activation returns to them.
-    for (HWND window : disabledByMe_)
-        if (IsWindow(window)) EnableWindow(window, TRUE);
-    disabledByMe_.clear();
+    enableWhatIDisabled();
     DestroyWindow(hwnd_);
     hwnd_ = nullptr;
 }
 
-LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+void Form::enableWhatIDisabled() {
+    for (HWND window : disabledByMe_)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    disabledByMe_.clear();
+}
+
+LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // The one place where handlers are called from the system: no exception
+    // may unwind through it, so every one is reported here and ends the program.
+    try {
+        return route(hwnd, message, wParam, lParam);
+    } catch (const Failure& failure) {
+        reportAndExit(failure);
+    } catch (const std::bad_alloc&) {
+        reportAndExit(systemFailure(ERROR_NOT_ENOUGH_MEMORY, "Setup ran out of memory."));
+    } catch (const std::exception& error) {
+        reportAndExit(Failure(ERROR_INTERNAL_ERROR, systemErrorText(ERROR_INTERNAL_ERROR), error.what()));
+    } catch (...) {
+        reportAndExit(Failure(ERROR_INTERNAL_ERROR, systemErrorText(ERROR_INTERNAL_ERROR),
+                              "Setup met an error it does not know."));
+    }
+}
+
+LRESULT Form::route(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         form->hwnd_ = hwnd;
@@ -274,6 +297,10 @@ LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         form->hwnd_ = nullptr;
+        // Destroyed by someone else (with its owner, say): the windows it
+        // disabled come back, and it leaves the list, which may release it.
+        form->enableWhatIDisabled();
+        Forms::forget(*form);
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     // Held for the message, since closing (WM_CLOSE) lets the registry go of
@@ -301,13 +328,7 @@ void Form::onCommand(HWND, int id, HWND control, UINT notification) {
     if (!control || notification != BN_CLICKED) return;
     // Keeps this object alive should the handler close its own window.
     const std::shared_ptr<Form> keep = shared_from_this();
-    try {
-        onClick(id);
-    } catch (const Failure& failure) {
-        reportAndExit(failure);
-    } catch (const std::exception& error) {
-        reportAndExit(Failure(ERROR_INTERNAL_ERROR, systemErrorText(ERROR_INTERNAL_ERROR), error.what()));
-    }
+    onClick(id);
     keepFocusUsable();
 }
 

@@ -107,7 +107,10 @@ private:
     void focusFirstTabStop();
     void keepFocusUsable();
 
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void enableWhatIDisabled();
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT route(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(HWND hwnd, int id, HWND control, UINT notification);
     void onClose(HWND hwnd);
@@ -119,7 +122,7 @@ private:
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     HWND focus_ = nullptr;            // restored when the window is activated again
-    std::vector<HWND> disabledByMe_;  // windows a modal form disabled; enabled on unload
+    std::vector<HWND> disabledByMe_;  // windows a modal form disabled; enabled as it goes
     Font messageFont_;
     std::vector<Font> ownFonts_;
     std::vector<Icon> icons_;

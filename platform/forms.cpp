@@ -35,16 +35,19 @@ std::shared_ptr<Form> Forms::load(std::type_index type, std::shared_ptr<Form> fo
 }
 
 void Forms::close(Form& form) {
-    auto& forms = loadedForms();
-    const auto found = forms.find(std::type_index(typeid(form)));
-    if (found == forms.end() || found->second.get() != &form) return;
     // Whoever is running a handler of this form holds its own reference.
-    const std::shared_ptr<Form> keep = found->second;
-    forms.erase(found);
+    const std::shared_ptr<Form> keep = form.weak_from_this().lock();
+    if (!keep || !forget(form)) return;
     keep->unload();
+}
+
+bool Forms::forget(const Form& form) {
+    auto& forms = loadedForms();
+    if (!std::erase_if(forms, [&](const auto& entry) { return entry.second.get() == &form; })) return false;
     // A close sent from outside our loop (another thread or process) must
     // still wake the loop, so that it sees that nothing is loaded any more.
     if (forms.empty()) PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+    return true;
 }
 
 bool Forms::anyLoaded() { return !loadedForms().empty(); }

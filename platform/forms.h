@@ -2,8 +2,10 @@
 // The one-instance registry of windows. Each form class has at most one
 // loaded instance. Showing loads it afresh from its design when it is not
 // loaded; closing destroys its controls. A form closed while one of its own
-// handlers runs stays a valid object until that handler returns. The event
-// loop ends when no form is loaded.
+// handlers runs stays a valid object until that handler returns. A form whose
+// window is destroyed, by whoever destroys it (closing an owner destroys the
+// windows it owns), is no longer loaded. The event loop ends when no form is
+// loaded.
 #include "platform/form.h"
 
 #include <windows.h>
@@ -54,6 +56,8 @@ public:
     static void discardPendingInput();
 
 private:
+    friend class Form;
+
     template <class F>
     static std::shared_ptr<Form> loadInstance(HWND owner) {
         const std::type_index type(typeid(F));
@@ -62,6 +66,9 @@ private:
     }
 
     static Form* find(std::type_index type);
+    // Takes the form off the list of loaded forms, as its window goes, by
+    // whoever destroys it; false when it was not on the list.
+    static bool forget(const Form& form);
     static std::shared_ptr<Form> load(std::type_index type, std::shared_ptr<Form> form, HWND owner);
     static void runModal(const std::shared_ptr<Form>& form);
     static HWND activeForm();

@@ -17,7 +17,7 @@ cmake --build "$build" -j2 --target kastrell-setup install_bench empty_window pr
 export WINEPREFIX=$build/bench-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
+wineboot -u >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # Windows has this folder; a fresh prefix has not.
 mkdir -p "$WINEPREFIX/drive_c/windows/cursors"

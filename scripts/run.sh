@@ -12,7 +12,7 @@ fi
 export WINEPREFIX="$PWD/.wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Preparing the Wine prefix $WINEPREFIX (once)..."
-  wineboot -i >/dev/null 2>&1
+  wineboot -u >/dev/null 2>&1
   # The install page's notice is set in Times New Roman; Wine has its metric twin.
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /d 'Liberation Serif' /f >/dev/null 2>&1
 fi

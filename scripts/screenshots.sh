@@ -19,7 +19,7 @@ export KASTRELL_EXE=$build/kastrell-setup.exe PROBE_EXE=$build/tests/e2e/probe.e
 export EXAMPLES=$root/examples/Kastrell
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
+wineboot -u >/dev/null 2>&1
 # Windows has Marlett (the frame buttons' glyphs) and Tahoma installed; Wine
 # ships them but Debian's build does not find them on its own.
 for font in marlett.ttf tahoma.ttf tahomabd.ttf; do

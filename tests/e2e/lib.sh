@@ -103,12 +103,19 @@ window_shown() { PROBE_WAIT_MS=0 run_wine "$PROBE_EXE" frame "$1" >/dev/null 2>&
 window_gone() { ! window_shown "$1"; }
 
 # A first start in the run's prefix can take Wine well over its usual second
-# on a loaded machine, so the wait is long; the failure says whether the
-# program is still running.
+# on a loaded machine, so the wait is long. A miss shows what was running, so
+# that a rare one can be told apart: whether the program still runs, and the
+# top-level windows (process id, program, shown or hidden, class, caption).
 wait_window() {
   poll "${2:-60}" window_shown "$1" && return
   local state="has ended"
-  [ -z "$setup_pid" ] || ! kill -0 "$setup_pid" 2>/dev/null || state="is still running"
+  if [ -n "$setup_pid" ] && kill -0 "$setup_pid" 2>/dev/null; then
+    state="is still running ($(ps -o stat=,etime= -p "$setup_pid" | xargs || true))"
+  fi
+  {
+    echo "--- top-level windows:"
+    PROBE_WAIT_MS=0 run_wine "$PROBE_EXE" windows | tr -d '\r' || echo "(the probe could not list them)"
+  } >&2
   fail "no window \"$1\" appeared; the program $state"
 }
 wait_gone() { poll "${2:-10}" window_gone "$1" || fail "window \"$1\" is still shown"; }

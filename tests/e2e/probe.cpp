@@ -9,6 +9,9 @@
 //   probe dialog-text CAPTION   the texts of the window's static controls
 //   probe frame CAPTION         window rectangle and client origin, in pixels
 //   probe close CAPTION         asks the window to close, as its close box does
+//   probe windows               one line per top-level window that is shown or
+//                               has a caption: process id and program, shown
+//                               or hidden, class, caption
 //
 // Texts are printed in UTF-8. Windows are waited for up to PROBE_WAIT_MS
 // (default 5000) milliseconds. Exit status 0 on success, 1 when a check
@@ -18,6 +21,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -66,6 +70,14 @@ HWND findWindow(const char* caption) {
     return nullptr;
 }
 
+std::string utf8(const std::wstring& text, int size) {
+    std::string converted(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0,
+                                                                       nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, converted.data(), static_cast<int>(converted.size()),
+                        nullptr, nullptr);
+    return converted;
+}
+
 // WM_GETTEXT is marshalled across processes; GetWindowText would not ask the
 // owner for a text box's contents. Asked for wide, so that no character is
 // lost to the code page, and printed as UTF-8.
@@ -76,12 +88,14 @@ std::string windowText(HWND window) {
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                         SMTO_ABORTIFHUNG, 2000, &copied);
-    const int size = static_cast<int>(copied);
-    std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0,
-                                                                  nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), static_cast<int>(utf8.size()), nullptr,
-                        nullptr);
-    return utf8;
+    return utf8(text, static_cast<int>(copied));
+}
+
+// A top-level window's caption as the system keeps it, asking nothing of its
+// program, which may be the one that hangs.
+std::string caption(HWND window) {
+    std::wstring text(256, L'\0');
+    return utf8(text, GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
 }
 
 // Line breaks shown as \r and \n so that each control stays on one line.
@@ -189,18 +203,50 @@ int closeWindow(const char* caption) {
     return 0;
 }
 
+std::string programOf(DWORD process) {
+    char path[MAX_PATH] = "?";
+    DWORD size = MAX_PATH;
+    if (HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process)) {
+        if (!QueryFullProcessImageNameA(handle, 0, path, &size)) lstrcpyA(path, "?");
+        CloseHandle(handle);
+    }
+    const char* name = std::strrchr(path, '\\');
+    return name ? name + 1 : path;
+}
+
+int listWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows) {
+        const std::string title = oneLine(caption(window));
+        if (title.empty() && !IsWindowVisible(window)) continue;
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        std::printf("%lu\t%s\t%s\t%s\t%s\n", process, programOf(process).c_str(),
+                    IsWindowVisible(window) ? "shown" : "hidden", className(window).c_str(), title.c_str());
+    }
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: probe cursor PATH... | controls CAPTION | dialog-text CAPTION |"
-                 " frame CAPTION | close CAPTION\n");
+                 " frame CAPTION | close CAPTION | windows\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return usage();
+    if (argc < 2) return usage();
     const std::string command = argv[1];
+    if (command == "windows" && argc == 2) return listWindows();
+    if (argc < 3) return usage();
     if (command == "cursor") return checkCursors(argc - 2, argv + 2);
     if (argc != 3) return usage();
     if (command == "controls") return listControls(argv[2]);

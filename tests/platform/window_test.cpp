@@ -197,6 +197,19 @@ TEST_F(WindowTest, ModalShowDisablesTheOthersAndReturnsOnlyAfterClose) {
     EXPECT_EQ(events(), std::vector<std::string>{"loaded"});
 }
 
+TEST_F(WindowTest, ClosingTheOwnerFromOutsideUnloadsTheModalFormWithIt) {
+    HWND page = Forms::show<Page>().hwnd();
+    later_.post([&] {
+        ASSERT_EQ(GetWindow(Forms::find<Dialog>()->hwnd(), GW_OWNER), page);
+        SendMessageA(page, WM_CLOSE, 0, 0);  // destroys the dialog it owns too
+        Dialog* dialog = Forms::find<Dialog>();
+        if (dialog && dialog->loaded()) Forms::close<Dialog>();  // lest the test wait for ever
+    });
+    Forms::showModal<Dialog>();
+    EXPECT_EQ(Forms::find<Dialog>(), nullptr);
+    EXPECT_FALSE(Forms::anyLoaded());
+}
+
 TEST_F(WindowTest, InputQueuedWhileBusyIsDroppedButOtherMessagesStay) {
     Page& page = Forms::show<Page>();
     HWND button = page.control(first);

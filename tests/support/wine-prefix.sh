@@ -12,7 +12,10 @@ case "$action" in
     mkdir -p "$prefix"
     # Detached from our output: ctest waits until every holder of it is gone.
     wineserver -p </dev/null >/dev/null 2>&1
-    wineboot -i </dev/null >/dev/null 2>&1
+    # Booted once: the first Wine program boots a fresh prefix itself, and
+    # wineboot -i would start a second service manager on it, after which RpcSs
+    # fails and program starts stall some 10 s at times.
+    wineboot -u </dev/null >/dev/null 2>&1
     # Without a window manager Wine waits for one on every show and close of a
     # managed window; the unit tests' windows need none.
     for program in platform_tests window_tests pages_tests installation_tests; do
