@@ -20,6 +20,7 @@ endif()
 
 function(kastrell_delay_load target)
   set(folder ${CMAKE_BINARY_DIR}/delay-load)
+  file(MAKE_DIRECTORY ${folder})
   set(libraries)
   foreach(dll IN LISTS ARGN)
     find_library(KASTRELL_IMPORT_${dll} ${dll} REQUIRED)
@@ -28,8 +29,12 @@ function(kastrell_delay_load target)
     add_custom_command(OUTPUT ${library}
       COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DIMPORT_LIBRARY=${KASTRELL_IMPORT_${dll}}
               -DDLL=${dll}.dll -DDEF=${def} -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
-      COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --output-delaylib ${library}
+      # Run in the folder with names relative to it: dlltool makes its symbols'
+      # names from the library's path, which would put the build folder into
+      # the program's symbols.
+      COMMAND ${CMAKE_DLLTOOL} --input-def ${dll}.def --output-delaylib lib${dll}-delay.a
       DEPENDS ${KASTRELL_IMPORT_${dll}} ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
+      WORKING_DIRECTORY ${folder}
       COMMENT "Making the delay-import library of ${dll}.dll"
       VERBATIM)
     list(APPEND libraries ${library})

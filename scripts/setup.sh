@@ -2,7 +2,8 @@
 # Installs what building and testing need on Debian 12, skipping what is
 # already there. Needs root or sudo.
 set -euo pipefail
-packages=(wine wine64 g++-mingw-w64-x86-64 cmake make googletest xvfb xauth xdotool imagemagick fonts-liberation)
+packages=(wine wine64 g++-mingw-w64-x86-64 cmake make googletest xvfb xauth xdotool imagemagick fonts-liberation
+  osslsigncode openssl zip)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
