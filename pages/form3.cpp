@@ -46,13 +46,13 @@ std::wstring withLineBreaks(const std::wstring& text) {
 
 Form3::Form3() : Form(design) {}
 
-void Form3::Form_Load() {
-    std::wstring licenceText;
+std::wstring readLicence() {
+    std::wstring text;
     bool tooLarge = false;
     try {
         WideTextFile file(licenceName, licenceSizeLimit);
         tooLarge = !file.whole();
-        while (!tooLarge && !file.atEnd()) licenceText += file.readLine();
+        while (!tooLarge && !file.atEnd()) text += file.readLine();
     } catch (const Failure& failure) {
         throw Failure(failure.number(), failure.description(),
                       std::string("The licence \"") + licenceName + "\" cannot be read in the folder \"" +
@@ -62,8 +62,10 @@ void Form3::Form_Load() {
         throw systemFailure(ERROR_INVALID_DATA, std::string("The licence \"") + licenceName + "\" in the folder \"" +
                                                       currentFolder() + "\" is larger than " +
                                                       std::to_string(licenceSizeLimit) + " bytes (16 KiB).");
-    setText(licence, withLineBreaks(licenceText));
+    return text;
 }
+
+void Form3::Form_Load() { setText(licence, withLineBreaks(readLicence())); }
 
 void Form3::onClick(int id) {
     switch (id) {

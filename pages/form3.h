@@ -3,7 +3,14 @@
 // install page only once "I Agree" is ticked.
 #include "platform/form.h"
 
+#include <string>
+
 namespace kastrell {
+
+// The licence from "file11.c" in the current folder, its lines run on as the
+// page shows them. Throws Failure naming the file and the folder when it
+// cannot be read or is larger than the page shows.
+std::wstring readLicence();
 
 class Form3 : public Form {
 public:

@@ -4,9 +4,9 @@
 // licence. Prints what is wrong, with file and line, and exits 1; exits 0
 // when all is well. A build tool: it is not shipped.
 #include "install/script.h"
+#include "pages/form3.h"
 #include "platform/failure.h"
 #include "platform/file_system.h"
-#include "platform/text_file.h"
 
 #include <cstdio>
 #include <string>
@@ -15,9 +15,7 @@ int main() {
     try {
         kastrell::SystemFileSystem files;
         kastrell::Script::load(files);
-        // Read as the licence page reads it.
-        kastrell::WideTextFile licence("file11.c");
-        while (!licence.atEnd()) licence.readLine();
+        kastrell::readLicence();
     } catch (const kastrell::Failure& failure) {
         std::fprintf(stderr, "%s\n", failure.subject().c_str());
         std::fprintf(stderr, "Error %lu: %s\n", failure.number(), failure.description().c_str());
