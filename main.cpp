@@ -80,7 +80,8 @@ PfnDliHook __pfnDliFailureHook2 = reportFailedDelayLoad;
 // calls is delay-loaded, and so looked for only in the system folder, which
 // is set here before the C runtime, a static initialiser or anything else
 // can call into one. If that fails, the program reports it and ends.
-extern "C" int kastrellStart() {
+// No stack guard: the runtime it starts sets the guard's value anew.
+extern "C" __attribute__((no_stack_protector)) int kastrellStart() {
     if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) || !SetDllDirectoryA("")) {
         const DWORD code = GetLastError();
         const kastrell::Failure failure = kastrell::systemFailure(
