@@ -3,6 +3,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -50,9 +51,16 @@ void runToEnd(std::string commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process))
-        throw std::runtime_error("cannot run " + commandLine);
+    // Wine has been seen, about once in a thousand starts, to refuse one; the
+    // next start goes through.
+    for (int attempt = 1; !CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                                          nullptr, nullptr, &startup, &process);
+         ++attempt) {
+        const std::string refusal = "cannot run " + commandLine + " (error " + std::to_string(GetLastError()) + ")";
+        if (attempt == 3) throw std::runtime_error(refusal);
+        std::fprintf(stderr, "%s; trying again\n", refusal.c_str());
+        Sleep(200);
+    }
     WaitForSingleObject(process.hProcess, 60000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
