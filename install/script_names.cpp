@@ -2,7 +2,6 @@
 
 #include "install/journal.h"
 #include "install/script.h"
-#include "platform/text_decoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -90,7 +89,7 @@ std::string cursorFileNameProblem(const std::string& name, const std::string& ro
     // folder itself (or its parent, for "..").
     if (stored.empty()) return "names the " + role + " " + quotedForMessage(name) + ", which is a folder, not a file name.";
     if (isDeviceName(stored)) return "names the device " + quotedForMessage(name) + ", not a file.";
-    if (isKeptCopyName(fromAnsiCodePage(stored)))
+    if (isKeptCopyName(std::string(stored)))
         return "names a " + role + " ending in \"" + std::string(keptCopySuffix) +
                "\", which setup keeps for earlier copies.";
     const std::string_view extension = stored.substr(stored.size() < 4 ? 0 : stored.size() - 4);
