@@ -1,4 +1,5 @@
 // kastrell-setup: the setup wizard of the Kastrell cursor scheme.
+#include "install/installation.h"
 #include "pages/form3.h"
 #include "platform/failure.h"
 #include "platform/forms.h"
@@ -98,6 +99,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitCommonControlsEx(&controls);
     // The licence comes first, so that "I Agree" stands before installing.
     try {
+        kastrell::putRightInterruptedInstallation();
         kastrell::Forms::show<kastrell::Form3>();
     } catch (const kastrell::Failure& failure) {
         kastrell::reportAndExit(failure);

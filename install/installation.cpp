@@ -11,12 +11,6 @@ namespace {
 
 constexpr int completedPosition = 24;
 
-// Registry calls return their codes rather than failing; a failing one ends
-// the installation like any other failure instead of leaving it half done.
-void require(LONG result, const std::string& subject) {
-    if (result != ERROR_SUCCESS) throw systemFailure(static_cast<unsigned long>(result), subject);
-}
-
 std::string parentFolder(const std::string& folder) {
     const std::size_t end = folder.find_last_not_of('\\');
     if (end == std::string::npos) return {};
@@ -25,6 +19,12 @@ std::string parentFolder(const std::string& folder) {
 }
 
 }  // namespace
+
+void putRightInterruptedInstallation() {
+    SystemRegistry registry;
+    SystemFileSystem files;
+    putRightInterruptedRun(registry, files, fromAnsiCodePage(schemeFolder));
+}
 
 Installation::Installation(PageOperations& page, Registry& registry, FileSystem& files,
                            std::string destination)
@@ -37,27 +37,29 @@ void Installation::run() {
     script_ = Script::load(files_);
     checkSchemeFolderCanBeMade();
 
-    journal_.emplace(registry_, files_);
+    const std::wstring folder = fromAnsiCodePage(destFolder);
+    // Held until the run ends: a second setup changes nothing meanwhile.
+    journal_.emplace(registry_, files_, folder);
     try {
-        if (files_.folderExists(destFolder)) {
-            journal_->restoreSetAside(destFolder);
-        } else {
+        if (!files_.folderExists(destFolder)) {
+            journal_->keepAbsentFolder(folder);
             files_.makeFolder(destFolder);
-            journal_->folderMade(destFolder);
         }
         for (stepCounter = 1; stepCounter <= copyLineCount; ++stepCounter) {
             page_.setProgress(stepCounter);
             currentLine = script_->readLine();
             const ScriptLine parts = splitLine(currentLine, separatorPos);
-            journal_->keepEarlierFile(destFolder + parts.right);
-            files_.copyFile(script_->source(stepCounter), destFolder + parts.right);
+            const std::wstring target = journal_->keepEarlierFile(folder + fromAnsiCodePage(parts.right));
+            files_.copyFile(script_->source(stepCounter), target);
         }
         RegisterCursors();
     } catch (Failure& failure) {
         failure.setOutcome(journal_->undo());
+        journal_.reset();
         throw;
     } catch (...) {
         journal_->undo();
+        journal_.reset();
         throw;
     }
 }
@@ -87,7 +89,7 @@ void Installation::RegisterCursors() {
             valueData = registeredCursorFolder + parts.right;
             // Converted once: the same characters are written, kept and put back.
             const std::wstring name = fromAnsiCodePage(valueName);
-            journal_->keepEarlierValue(cursorKey, cursorKeyPath, name);
+            journal_->keepEarlierValue(cursorKey, fromAnsiCodePage(cursorKeyPath), name);
             require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, valueData,
                                        static_cast<DWORD>(valueData.size() + 1)),
                     "Cannot write the " + registryValueTitle(valueName) + " under " + registryKeyTitle(cursorKeyPath) +
@@ -105,6 +107,7 @@ void Installation::RegisterCursors() {
         throw;
     }
     journal_->commit();
+    journal_.reset();
     completed();
 }
 
@@ -117,9 +120,9 @@ void Installation::openCursorKey() {
                             "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) + ".");
     }
     if (opened == ERROR_SUCCESS)
-        journal_->keepEarlierValue(cursorKey, cursorKeyPath, L"");
+        journal_->keepEarlierValue(cursorKey, cursorKeyName, L"");
     else
-        journal_->keepAbsentKey(cursorKeyPath);
+        journal_->keepAbsentKey(cursorKeyName);
     require(registry_.setDefaultValue(HKEY_CURRENT_USER, cursorKeyName, schemeName),
             "Cannot name \"" + std::string(schemeName) + "\" as the current scheme in the default value of " +
                 registryKeyTitle(cursorKeyPath) + ".");
@@ -140,7 +143,7 @@ void Installation::openCursorKey() {
 // as the current one only when this says it is a user scheme.
 void Installation::markAsUserScheme() {
     const std::wstring name = fromAnsiCodePage(schemeSourceName);
-    journal_->keepEarlierValue(cursorKey, cursorKeyPath, name);
+    journal_->keepEarlierValue(cursorKey, fromAnsiCodePage(cursorKeyPath), name);
     const DWORD source = userSchemeSource;
     require(registry_.setValue(cursorKey, name, REG_DWORD,
                                std::string(reinterpret_cast<const char*>(&source), sizeof source), sizeof source),
@@ -154,7 +157,7 @@ void Installation::writeSchemeEntry() {
     LONG result = schemeOpenResult;
     std::string failedTo = "open";
     if (schemeOpenResult == ERROR_FILE_NOT_FOUND) {
-        journal_->keepAbsentKey(schemesKeyPath);
+        journal_->keepAbsentKey(schemesKeyName);
         result = registry_.createKey(HKEY_CURRENT_USER, schemesKeyName, cursorKey);
         failedTo = "make";
     }
@@ -163,7 +166,7 @@ void Installation::writeSchemeEntry() {
         require(result, "Cannot " + failedTo + " the registry key " + registryKeyTitle(schemesKeyPath) + ".");
     }
     const std::wstring name = fromAnsiCodePage(schemeName);
-    journal_->keepEarlierValue(cursorKey, schemesKeyPath, name);
+    journal_->keepEarlierValue(cursorKey, schemesKeyName, name);
     const std::string list = schemeList;
     require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, list,
                                static_cast<DWORD>(list.size() + 1)),

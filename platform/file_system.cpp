@@ -44,22 +44,23 @@ void SystemFileSystem::makeFolder(const std::string& path) {
 
 SourceFile SystemFileSystem::openSource(const std::string& name) { return SourceFile(name); }
 
-// Read from the handle that was checked, never reopened by name.
-void SystemFileSystem::copyFile(const SourceFile& source, const std::string& destination) {
+// Read from the handle that was checked, never reopened by name. Flushed
+// before the copy counts as made: the earlier file is deleted only after.
+void SystemFileSystem::copyFile(const SourceFile& source, const std::wstring& destination) {
     auto failed = [&] {
-        return systemFailure(GetLastError(), "Cannot copy \"" + source.name() + "\" to \"" + destination + "\".");
+        return systemFailure(GetLastError(), "Cannot copy \"" + source.name() + "\" to " + quoted(destination) + ".");
     };
     const LARGE_INTEGER start{};
     if (!SetFilePointerEx(source.handle(), start, nullptr, FILE_BEGIN)) throw failed();
     // Named as the journal names it, so that an undo finds exactly this file.
-    const FileHandle target(CreateFileW(fromAnsiCodePage(destination).c_str(), GENERIC_WRITE, 0, nullptr,
+    const FileHandle target(CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!target) throw failed();
     std::string buffer(64 * 1024, '\0');
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(source.handle(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) throw failed();
-        if (got == 0) return;
+        if (got == 0) break;
         DWORD written = 0;
         if (!WriteFile(target.get(), buffer.data(), got, &written, nullptr)) throw failed();
         if (written != got) {
@@ -67,6 +68,7 @@ void SystemFileSystem::copyFile(const SourceFile& source, const std::string& des
             throw failed();
         }
     }
+    if (!FlushFileBuffers(target.get())) throw failed();
 }
 
 bool SystemFileSystem::fileExists(const std::wstring& path) {
@@ -88,6 +90,14 @@ void SystemFileSystem::deleteFile(const std::wstring& path) {
 void SystemFileSystem::removeFolder(const std::wstring& path) {
     if (!RemoveDirectoryW(path.c_str()))
         throw systemFailure(GetLastError(), "Cannot remove the folder " + quoted(path) + ".");
+}
+
+std::wstring SystemFileSystem::longFileName(const std::wstring& path) {
+    const std::wstring given = path.substr(path.rfind(L'\\') + 1);
+    std::wstring long_(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
+    if (long_.empty()) return given;  // no such file
+    long_.resize(GetLongPathNameW(path.c_str(), long_.data(), static_cast<DWORD>(long_.size())));
+    return long_.empty() ? given : long_.substr(long_.rfind(L'\\') + 1);
 }
 
 std::vector<std::wstring> SystemFileSystem::fileNames(const std::wstring& folder) {

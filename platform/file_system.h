@@ -23,9 +23,9 @@ public:
     virtual void makeFolder(const std::string& path) = 0;
     // Opens a copy source and checks it on its handle (source_file.h).
     virtual SourceFile openSource(const std::string& name) = 0;
-    // Copies what the open source holds, replacing a file at the destination;
-    // throws Failure naming both.
-    virtual void copyFile(const SourceFile& source, const std::string& destination) = 0;
+    // Copies what the open source holds, replacing a file at the destination,
+    // and flushes the copy to the disk; throws Failure naming both.
+    virtual void copyFile(const SourceFile& source, const std::wstring& destination) = 0;
 
     // What an installation needs to put files back as they were, with the
     // wide calls, so that names the ANSI code page cannot hold (a file set
@@ -39,6 +39,10 @@ public:
     virtual void deleteFile(const std::wstring& path) = 0;
     // Removes an empty folder.
     virtual void removeFolder(const std::wstring& path) = 0;
+    // The last part of `path` as the file system holds it: the long name of
+    // an existing file reached through an alias (an 8.3 name); the given
+    // part when there is no such file.
+    virtual std::wstring longFileName(const std::wstring& path) = 0;
     // The names of the files (not folders) in a folder.
     virtual std::vector<std::wstring> fileNames(const std::wstring& folder) = 0;
     // A whole file's bytes, and a file made (or replaced) with these bytes.
@@ -53,11 +57,12 @@ public:
     bool fileExists(const std::string& path) override;
     void makeFolder(const std::string& path) override;
     SourceFile openSource(const std::string& name) override;
-    void copyFile(const SourceFile& source, const std::string& destination) override;
+    void copyFile(const SourceFile& source, const std::wstring& destination) override;
     bool fileExists(const std::wstring& path) override;
     void moveFile(const std::wstring& from, const std::wstring& to) override;
     void deleteFile(const std::wstring& path) override;
     void removeFolder(const std::wstring& path) override;
+    std::wstring longFileName(const std::wstring& path) override;
     std::vector<std::wstring> fileNames(const std::wstring& folder) override;
     std::string readFile(const std::wstring& path) override;
     void writeFile(const std::wstring& path, const std::string& bytes) override;

@@ -9,7 +9,7 @@
 
 namespace kastrell {
 
-enum class FileCall { make, copy, move };
+enum class FileCall { make, copy, move, remove };
 
 class FaultyFileSystem : public SystemFileSystem {
 public:
@@ -20,28 +20,48 @@ public:
         error_ = error;
     }
 
+    // From the chosen call on, as if the program had been killed there:
+    // nothing changes any more, and `stopped` says so to the registry.
+    void stopAtFault(bool& stopped) { stopped_ = &stopped; }
+
     void makeFolder(const std::string& path) override {
         fault(FileCall::make, "Cannot make the folder \"" + path + "\".");
         SystemFileSystem::makeFolder(path);
     }
-    void copyFile(const SourceFile& source, const std::string& destination) override {
-        fault(FileCall::copy, "Cannot copy \"" + source.name() + "\" to \"" + destination + "\".");
+    void copyFile(const SourceFile& source, const std::wstring& destination) override {
+        fault(FileCall::copy, "Cannot copy \"" + source.name() + "\" to \"" + toAnsiCodePage(destination) + "\".");
         SystemFileSystem::copyFile(source, destination);
     }
     void moveFile(const std::wstring& from, const std::wstring& to) override {
         fault(FileCall::move, "Cannot rename \"" + toAnsiCodePage(from) + "\" to \"" + toAnsiCodePage(to) + "\".");
         SystemFileSystem::moveFile(from, to);
     }
+    void deleteFile(const std::wstring& path) override {
+        fault(FileCall::remove, "Cannot delete the file \"" + toAnsiCodePage(path) + "\".");
+        SystemFileSystem::deleteFile(path);
+    }
+    void removeFolder(const std::wstring& path) override {
+        fault(FileCall::remove, "Cannot remove the folder \"" + toAnsiCodePage(path) + "\".");
+        SystemFileSystem::removeFolder(path);
+    }
+    void writeFile(const std::wstring& path, const std::string& bytes) override {
+        fault(FileCall::copy, "Cannot write the file \"" + toAnsiCodePage(path) + "\".");
+        SystemFileSystem::writeFile(path, bytes);
+    }
 
 private:
     void fault(FileCall call, const std::string& subject) {
-        if (call == call_ && ++seen_ == occurrence_) throw systemFailure(error_, subject);
+        if (stopped_ && *stopped_) throw systemFailure(ERROR_ACCESS_DENIED, subject);
+        if (call != call_ || ++seen_ != occurrence_) return;
+        if (stopped_) *stopped_ = true;
+        throw systemFailure(error_, subject);
     }
 
     FileCall call_ = FileCall::make;
     int occurrence_ = 0;
     unsigned long error_ = ERROR_DISK_FULL;
     int seen_ = 0;
+    bool* stopped_ = nullptr;
 };
 
 }  // namespace kastrell

@@ -1,5 +1,6 @@
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "platform/text_decoding.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/unix_command.h"
 
@@ -60,7 +61,7 @@ TEST_F(FileSystemTest, MakeFolderFailsWithoutItsParentOrWithAFileInTheWay) {
 TEST_F(FileSystemTest, CopyReplacesTheDestination) {
     folder_.write("source.cur", std::string("new\0bytes\xff", 10));
     folder_.write("target.cur", "an older and longer content");
-    files_.copyFile(files_.openSource("source.cur"), folder_.path("target.cur"));
+    files_.copyFile(files_.openSource("source.cur"), fromAnsiCodePage(folder_.path("target.cur")));
     EXPECT_EQ(folder_.read("target.cur"), std::string("new\0bytes\xff", 10));
     EXPECT_EQ(folder_.read("source.cur"), std::string("new\0bytes\xff", 10));
 }
@@ -71,7 +72,7 @@ TEST_F(FileSystemTest, CopyFailsForAMissingSourceOrAFolderAsDestination) {
 
     folder_.write("source.cur", "bytes");
     files_.makeFolder(folder_.path("folder"));
-    failure = failureOf([&] { files_.copyFile(files_.openSource("source.cur"), folder_.path("folder")); });
+    failure = failureOf([&] { files_.copyFile(files_.openSource("source.cur"), fromAnsiCodePage(folder_.path("folder"))); });
     EXPECT_EQ(failure.number(), 5u);  // ERROR_ACCESS_DENIED
     EXPECT_NE(failure.subject().find(folder_.path("folder")), std::string::npos);
     EXPECT_TRUE(files_.folderExists(folder_.path("folder")));
@@ -135,8 +136,8 @@ TEST_F(FileSystemTest, HeldSourceIsCopiedAsItWasChecked) {
     runUnixCommand("/bin/ln", {"-sf", unixPathOf(outside.path("secret.txt")), "plain.cur"});
     ASSERT_EQ(folder_.read("plain.cur"), "an administrator's secret");
 
-    files_.copyFile(source, folder_.path("copy.cur"));
-    files_.copyFile(source, folder_.path("again.cur"));
+    files_.copyFile(source, fromAnsiCodePage(folder_.path("copy.cur")));
+    files_.copyFile(source, fromAnsiCodePage(folder_.path("again.cur")));
     EXPECT_EQ(folder_.read("copy.cur"), "checked bytes");
     EXPECT_EQ(folder_.read("again.cur"), "checked bytes");
     runUnixCommand("/bin/rm", {"plain.cur"});
