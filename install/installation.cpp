@@ -11,11 +11,11 @@ namespace {
 
 constexpr int completedPosition = 24;
 
-std::string parentFolder(const std::string& folder) {
-    const std::size_t end = folder.find_last_not_of('\\');
-    if (end == std::string::npos) return {};
-    const std::size_t slash = folder.rfind('\\', end);
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+std::wstring parentFolder(const std::wstring& folder) {
+    const std::size_t end = folder.find_last_not_of(L'\\');
+    if (end == std::wstring::npos) return {};
+    const std::size_t slash = folder.rfind(L'\\', end);
+    return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -23,33 +23,31 @@ std::string parentFolder(const std::string& folder) {
 void putRightInterruptedInstallation() {
     SystemRegistry registry;
     SystemFileSystem files;
-    putRightInterruptedRun(registry, files, fromAnsiCodePage(schemeFolder));
+    putRightInterruptedRun(registry, files, schemeFolder);
 }
 
 Installation::Installation(PageOperations& page, Registry& registry, FileSystem& files,
-                           std::string destination)
-    : page_(page), registry_(registry), files_(files), destination_(std::move(destination)) {}
+                           std::wstring destination)
+    : page_(page), registry_(registry), files_(files), destFolder(std::move(destination)) {}
 
 void Installation::run() {
     page_.showProgress();
-    destFolder = destination_;
     // Everything that can be known to fail is found before anything changes.
     script_ = Script::load(files_);
     checkSchemeFolderCanBeMade();
 
-    const std::wstring folder = fromAnsiCodePage(destFolder);
     // Held until the run ends: a second setup changes nothing meanwhile.
-    journal_.emplace(registry_, files_, folder);
+    journal_.emplace(registry_, files_, destFolder);
     try {
         if (!files_.folderExists(destFolder)) {
-            journal_->keepAbsentFolder(folder);
+            journal_->keepAbsentFolder(destFolder);
             files_.makeFolder(destFolder);
         }
         for (stepCounter = 1; stepCounter <= copyLineCount; ++stepCounter) {
             page_.setProgress(stepCounter);
             currentLine = script_->readLine();
-            const ScriptLine parts = splitLine(currentLine, separatorPos);
-            const std::wstring target = journal_->keepEarlierFile(folder + fromAnsiCodePage(parts.right));
+            splitLine(currentLine, separatorPos);
+            const std::wstring target = journal_->keepEarlierFile(destFolder + script_->names(stepCounter).right);
             files_.copyFile(script_->source(stepCounter), target);
         }
         RegisterCursors();
@@ -66,15 +64,15 @@ void Installation::run() {
 
 void Installation::checkSchemeFolderCanBeMade() {
     if (files_.folderExists(destFolder)) return;
-    const std::string folderAsFile = destFolder.substr(0, destFolder.find_last_not_of('\\') + 1);
+    const std::wstring folderAsFile = destFolder.substr(0, destFolder.find_last_not_of(L'\\') + 1);
     if (files_.fileExists(folderAsFile))
-        throw systemFailure(ERROR_ALREADY_EXISTS, "The folder \"" + destFolder +
-                                                      "\" cannot be made: a file of that name is in the way.");
-    const std::string parent = parentFolder(destFolder);
+        throw systemFailure(ERROR_ALREADY_EXISTS, "The folder " + quotedPath(destFolder) +
+                                                      " cannot be made: a file of that name is in the way.");
+    const std::wstring parent = parentFolder(destFolder);
     if (!files_.folderExists(parent))
-        throw systemFailure(ERROR_PATH_NOT_FOUND, "The folder \"" + destFolder +
-                                                      "\" cannot be made: its parent folder \"" + parent +
-                                                      "\" does not exist.");
+        throw systemFailure(ERROR_PATH_NOT_FOUND, "The folder " + quotedPath(destFolder) +
+                                                      " cannot be made: its parent folder " + quotedPath(parent) +
+                                                      " does not exist.");
 }
 
 void Installation::RegisterCursors() {
@@ -88,7 +86,7 @@ void Installation::RegisterCursors() {
             valueName = parts.left;
             valueData = registeredCursorFolder + parts.right;
             // Converted once: the same characters are written, kept and put back.
-            const std::wstring name = fromAnsiCodePage(valueName);
+            const std::wstring& name = script_->names(stepCounter).left;
             journal_->keepEarlierValue(cursorKey, fromAnsiCodePage(cursorKeyPath), name);
             require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, valueData,
                                        static_cast<DWORD>(valueData.size() + 1)),

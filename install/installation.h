@@ -17,7 +17,7 @@
 namespace kastrell {
 
 // Where the scheme's cursor files go.
-inline constexpr const char* schemeFolder = "c:\\windows\\cursors\\Kastrell\\";
+inline constexpr const wchar_t* schemeFolder = L"c:\\windows\\cursors\\Kastrell\\";
 
 // At start-up, before the first page: an installation into the scheme folder
 // that did not end (killed, a power cut) is put right (journal.h). Throws
@@ -28,7 +28,7 @@ class Installation {
 public:
     // `destination` is the scheme folder; tests give a temporary one.
     Installation(PageOperations& page, Registry& registry, FileSystem& files,
-                 std::string destination = schemeFolder);
+                 std::wstring destination = schemeFolder);
 
     // The copy phase, which goes on into RegisterCursors(). Throws Failure,
     // having put back whatever it had changed.
@@ -45,12 +45,11 @@ private:
     PageOperations& page_;
     Registry& registry_;
     FileSystem& files_;
-    std::string destination_;
 
     // The variables the phases share.
     int stepCounter = 0;
     std::int16_t separatorPos = 0;
-    std::string destFolder;
+    std::wstring destFolder;
     std::string valueName;
     std::string currentLine;
     std::string valueData;

@@ -12,8 +12,6 @@ namespace {
 
 std::wstring keptCopyOf(const std::wstring& path) { return path + fromAnsiCodePage(keptCopySuffix); }
 
-std::string shown(const std::wstring& text) { return "\"" + toAnsiCodePage(text) + "\""; }
-
 // The journal of `folder`, held alone; empty when there is none and none is
 // to be made. Another setup holding it is said in the user's words.
 std::optional<HeldFile> takeJournal(const std::wstring& folder, bool make) {
@@ -24,7 +22,7 @@ std::optional<HeldFile> takeJournal(const std::wstring& folder, bool make) {
         if (failure.number() != ERROR_SHARING_VIOLATION) throw;
         throw systemFailure(ERROR_SHARING_VIOLATION,
                             "Another Kastrell Setup is installing the scheme now: it holds setup's journal " +
-                                shown(path) + ". This one has changed nothing; start it again once the other has ended.");
+                                quotedPath(path) + ". This one has changed nothing; start it again once the other has ended.");
     }
 }
 
@@ -64,7 +62,7 @@ Journal::Journal(Registry& registry, FileSystem& files, HeldFile file, std::wstr
     const std::string notPutBack = playBack();
     if (notPutBack.empty()) return;
     Failure failure = systemFailure(ERROR_CAN_NOT_COMPLETE,
-                                    "An installation that did not end left setup's journal " + shown(file_.path()) +
+                                    "An installation that did not end left setup's journal " + quotedPath(file_.path()) +
                                         ", and setup could not put right all that it had changed.");
     failure.setOutcome("Setup has put back what that installation had changed, except:" + notPutBack +
                        "\r\n\r\nSetup keeps its journal and tries again at its next start.");
@@ -91,8 +89,8 @@ std::wstring Journal::keepEarlierFile(const std::wstring& path) {
     // Not this run's, nor claimed by any journal: the user's, left alone.
     if (files_.fileExists(keptCopyOf(file)))
         throw systemFailure(ERROR_ALREADY_EXISTS,
-                            "The file " + shown(keptCopyOf(file)) + " is in the way: setup keeps the earlier " +
-                                shown(file) + " under that name while it installs. Move that file out of the folder, then install again.");
+                            "The file " + quotedPath(keptCopyOf(file)) + " is in the way: setup keeps the earlier " +
+                                quotedPath(file) + " under that name while it installs. Move that file out of the folder, then install again.");
     record({JournalEntry::Kind::replacedFile, file});
     files_.moveFile(file, keptCopyOf(file));
     return file;
@@ -165,7 +163,7 @@ std::string Journal::playBack(bool* changed) {
                 files_.deleteFile(keptCopyOf(change->path));
             }
         } catch (const Failure& failure) {
-            notPutBack += "\r\n- " + (completed ? "the earlier copy " + shown(keptCopyOf(change->path)) + ", not deleted"
+            notPutBack += "\r\n- " + (completed ? "the earlier copy " + quotedPath(keptCopyOf(change->path)) + ", not deleted"
                                                 : title(*change)) +
                           " (error " + std::to_string(failure.number()) + ": " + failure.description() + ")";
         }
@@ -179,7 +177,7 @@ std::string Journal::playBack(bool* changed) {
 bool Journal::putBack(const JournalEntry& change) {
     switch (change.kind) {
     case JournalEntry::Kind::madeFolder:
-        if (!files_.folderExists(toAnsiCodePage(change.path))) return false;
+        if (!files_.folderExists(change.path)) return false;
         files_.removeFolder(change.path);
         return true;
     case JournalEntry::Kind::madeFile:
@@ -205,10 +203,10 @@ bool Journal::putBack(const JournalEntry& change) {
 std::string Journal::title(const JournalEntry& change) {
     const std::string path = toAnsiCodePage(change.path);
     switch (change.kind) {
-    case JournalEntry::Kind::madeFolder: return "the folder " + shown(change.path) + ", made by setup";
-    case JournalEntry::Kind::madeFile: return "the file " + shown(change.path) + ", made by setup";
+    case JournalEntry::Kind::madeFolder: return "the folder " + quotedPath(change.path) + ", made by setup";
+    case JournalEntry::Kind::madeFile: return "the file " + quotedPath(change.path) + ", made by setup";
     case JournalEntry::Kind::replacedFile:
-        return "the file " + shown(change.path) + " (its earlier copy is " + shown(keptCopyOf(change.path)) + ")";
+        return "the file " + quotedPath(change.path) + " (its earlier copy is " + quotedPath(keptCopyOf(change.path)) + ")";
     case JournalEntry::Kind::madeKey: return "the registry key " + registryKeyTitle(path) + ", made by setup";
     case JournalEntry::Kind::wroteValue:
         return "the " + registryValueTitle(toAnsiCodePage(change.name)) + " under " + registryKeyTitle(path);

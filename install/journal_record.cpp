@@ -62,7 +62,7 @@ public:
 
     [[noreturn]] void fail(const std::string& what) const {
         throw systemFailure(ERROR_INVALID_DATA,
-                            "Setup's journal \"" + toAnsiCodePage(journalPath_) + "\", left by an installation that did not end, " +
+                            "Setup's journal " + quotedPath(journalPath_) + ", left by an installation that did not end, " +
                                 what + ". Setup has not followed it and has changed nothing.");
     }
 
@@ -87,12 +87,12 @@ void check(const JournalEntry& entry, const std::wstring& folder, const Reader& 
     switch (entry.kind) {
     case JournalEntry::Kind::madeFolder:
         if (!sameName(entry.path, folder))
-            reader.fail("names the folder \"" + toAnsiCodePage(entry.path) + "\"" + where + ", not the scheme folder");
+            reader.fail("names the folder " + quotedPath(entry.path) + where + ", not the scheme folder");
         break;
     case JournalEntry::Kind::madeFile:
     case JournalEntry::Kind::replacedFile:
         if (!startsWithName(entry.path, folder) || !isPlainFileName(entry.path.substr(folder.size())))
-            reader.fail("names the file \"" + toAnsiCodePage(entry.path) + "\"" + where + ", outside the scheme folder");
+            reader.fail("names the file " + quotedPath(entry.path) + where + ", outside the scheme folder");
         break;
     case JournalEntry::Kind::madeKey:
     case JournalEntry::Kind::wroteValue:

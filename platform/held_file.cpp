@@ -6,11 +6,6 @@
 #include <windows.h>
 
 namespace kastrell {
-namespace {
-
-std::string quoted(const std::wstring& path) { return "\"" + toAnsiCodePage(path) + "\""; }
-
-}  // namespace
 
 std::optional<HeldFile> HeldFile::open(const std::wstring& path, bool makeIfAbsent) {
     // Shared with nobody: a second program opening it gets a sharing violation.
@@ -19,16 +14,16 @@ std::optional<HeldFile> HeldFile::open(const std::wstring& path, bool makeIfAbse
     if (!file) {
         const DWORD error = GetLastError();
         if (!makeIfAbsent && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) return std::nullopt;
-        throw systemFailure(error, "Cannot open the file " + quoted(path) + " for this program alone.");
+        throw systemFailure(error, "Cannot open the file " + quotedPath(path) + " for this program alone.");
     }
     return HeldFile(path, std::move(file));
 }
 
 std::string HeldFile::read(std::size_t limit) {
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file_.get(), &size)) throw systemFailure(GetLastError(), "Cannot read the file " + quoted(path_) + ".");
+    if (!GetFileSizeEx(file_.get(), &size)) throw systemFailure(GetLastError(), "Cannot read the file " + quotedPath(path_) + ".");
     if (static_cast<unsigned long long>(size.QuadPart) > limit)
-        throw systemFailure(ERROR_FILE_TOO_LARGE, "The file " + quoted(path_) + " holds " + std::to_string(size.QuadPart) +
+        throw systemFailure(ERROR_FILE_TOO_LARGE, "The file " + quotedPath(path_) + " holds " + std::to_string(size.QuadPart) +
                                                       " bytes, more than the " + std::to_string(limit) +
                                                       " it may hold.");
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
@@ -36,7 +31,7 @@ std::string HeldFile::read(std::size_t limit) {
     DWORD got = 0;
     if (!SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN) ||
         !ReadFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
-        throw systemFailure(GetLastError(), "Cannot read the file " + quoted(path_) + ".");
+        throw systemFailure(GetLastError(), "Cannot read the file " + quotedPath(path_) + ".");
     bytes.resize(got);
     return bytes;
 }
@@ -44,14 +39,14 @@ std::string HeldFile::read(std::size_t limit) {
 void HeldFile::replace(const std::string& bytes) {
     const LARGE_INTEGER start{};
     if (!SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN) || !SetEndOfFile(file_.get()))
-        throw systemFailure(GetLastError(), "Cannot empty the file " + quoted(path_) + ".");
+        throw systemFailure(GetLastError(), "Cannot empty the file " + quotedPath(path_) + ".");
     write(bytes);
 }
 
 void HeldFile::append(const std::string& bytes) {
     const LARGE_INTEGER none{};
     if (!SetFilePointerEx(file_.get(), none, nullptr, FILE_END))
-        throw systemFailure(GetLastError(), "Cannot write the file " + quoted(path_) + ".");
+        throw systemFailure(GetLastError(), "Cannot write the file " + quotedPath(path_) + ".");
     write(bytes);
 }
 
@@ -61,7 +56,7 @@ void HeldFile::write(const std::string& bytes) {
     DWORD written = 0;
     if (!WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size() || !FlushFileBuffers(file_.get()))
-        throw systemFailure(GetLastError(), "Cannot write the file " + quoted(path_) + ".");
+        throw systemFailure(GetLastError(), "Cannot write the file " + quotedPath(path_) + ".");
 }
 
 // Deleted through the handle that holds it, so that no other program can
@@ -69,7 +64,7 @@ void HeldFile::write(const std::string& bytes) {
 void HeldFile::remove() {
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition, sizeof disposition))
-        throw systemFailure(GetLastError(), "Cannot delete the file " + quoted(path_) + ".");
+        throw systemFailure(GetLastError(), "Cannot delete the file " + quotedPath(path_) + ".");
     file_ = FileHandle(nullptr);
 }
 

@@ -91,8 +91,8 @@ const BadScript badScripts[] = {
      {"install.txt: its 20 lines take more than 1048576 bytes"}},
     {"MissingSource", [](Lines& s) { s[9] = "absent.cur=pamu.cur"; }, ERROR_FILE_NOT_FOUND,
      {"line 10:", "\"absent.cur\", which cannot be found"}},
-    {"SourceIsAFolder", [](Lines& s) { s[9] = "subfolder=pamu.cur"; }, ERROR_FILE_NOT_FOUND,
-     {"line 10:", "cannot be found"}},
+    {"SourceIsAFolder", [](Lines& s) { s[9] = "subfolder=pamu.cur"; }, ERROR_ACCESS_DENIED,
+     {"line 10:", "It is a folder, not a file."}},
 };
 
 class BadScriptTest : public InstallationTest, public ::testing::WithParamInterface<BadScript> {

@@ -24,16 +24,16 @@ public:
     // nothing changes any more, and `stopped` says so to the registry.
     void stopAtFault(bool& stopped) { stopped_ = &stopped; }
 
-    void makeFolder(const std::string& path) override {
-        fault(FileCall::make, "Cannot make the folder \"" + path + "\".");
+    void makeFolder(const std::wstring& path) override {
+        fault(FileCall::make, "Cannot make the folder " + quotedPath(path) + ".");
         SystemFileSystem::makeFolder(path);
     }
     void copyFile(const SourceFile& source, const std::wstring& destination) override {
-        fault(FileCall::copy, "Cannot copy \"" + source.name() + "\" to \"" + toAnsiCodePage(destination) + "\".");
+        fault(FileCall::copy, "Cannot copy " + quotedPath(source.name()) + " to " + quotedPath(destination) + ".");
         SystemFileSystem::copyFile(source, destination);
     }
     void moveFile(const std::wstring& from, const std::wstring& to) override {
-        fault(FileCall::move, "Cannot rename \"" + toAnsiCodePage(from) + "\" to \"" + toAnsiCodePage(to) + "\".");
+        fault(FileCall::move, "Cannot rename " + quotedPath(from) + " to " + quotedPath(to) + ".");
         SystemFileSystem::moveFile(from, to);
     }
     void deleteFile(const std::wstring& path) override {
@@ -43,10 +43,6 @@ public:
     void removeFolder(const std::wstring& path) override {
         fault(FileCall::remove, "Cannot remove the folder \"" + toAnsiCodePage(path) + "\".");
         SystemFileSystem::removeFolder(path);
-    }
-    void writeFile(const std::wstring& path, const std::string& bytes) override {
-        fault(FileCall::copy, "Cannot write the file \"" + toAnsiCodePage(path) + "\".");
-        SystemFileSystem::writeFile(path, bytes);
     }
 
 private:
