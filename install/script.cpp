@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include <cwchar>
 #include <limits>
 #include <string_view>
 
@@ -27,9 +26,8 @@ std::wstring visible(std::wstring_view text) {
             shown += c;
             continue;
         }
-        wchar_t escape[8];
-        std::swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(c));
-        shown += escape;
+        constexpr wchar_t hex[] = L"0123456789ABCDEF";
+        shown += {L'\\', L'x', hex[c >> 4], hex[c & 15]};
     }
     return shown;
 }

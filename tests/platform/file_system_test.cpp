@@ -155,5 +155,26 @@ TEST_F(FileSystemTest, HeldSourceIsCopiedAsItWasChecked) {
     runUnixCommand("/bin/rm", {"plain.cur"});
 }
 
+// Started in a folder reached through a link, setup reads from that folder
+// for its whole run, whatever the link is made to point at later.
+TEST_F(FileSystemTest, HeldFolderKeepsItsFilesWhenALinkOnItsPathIsRepointed) {
+    files_.makeFolder(L"download");
+    files_.makeFolder(L"planted");
+    folder_.write("download\\qilo.cur", "the publisher's cursor");
+    folder_.write("planted\\qilo.cur", "a planted cursor");
+    folder_.write("planted\\only.cur", "only in the planted folder");
+    runUnixCommand("/bin/ln", {"-s", "download", "ln"});
+    SetCurrentDirectoryA(folder_.path("ln").c_str());
+    holdStartFolder();
+
+    runUnixCommand("/bin/ln", {"-sfn", "planted", unixPathOf(folder_.path("ln"))});
+    ASSERT_EQ(folder_.read("ln\\qilo.cur"), "a planted cursor");
+
+    files_.copyFile(files_.openSource(L"qilo.cur"), wide(folder_.path("copy.cur")));
+    EXPECT_EQ(folder_.read("copy.cur"), "the publisher's cursor");
+    EXPECT_EQ(failureOf([&] { files_.openSource(L"only.cur"); }).number(), 2u);  // ERROR_FILE_NOT_FOUND
+    runUnixCommand("/bin/rm", {unixPathOf(folder_.path("ln"))});
+}
+
 }  // namespace
 }  // namespace kastrell
