@@ -32,13 +32,15 @@ earlier_setup() {
   run_wine reg add "$scheme_key" /v Earlier /t REG_EXPAND_SZ /d 'a,b' /f >/dev/null
 }
 
-# The scheme folder and its neighbours, and the user's Control Panel, into $1.*
+# The scheme folder, its neighbours, and the user's Control Panel, into $1.*
 snapshot() {
   (cd "$scheme_dir" 2>/dev/null && find . -type f -exec md5sum {} + | sort; find . -type d | sort) >"$1.files"
-  ls -A "$drive_c/windows/cursors" >>"$1.files"
+  ls -A "$drive_c/windows/cursors" >"$1.beside"
   export_control_panel "$1.reg"
 }
-same_as() { cmp -s "$1.files" "$2.files" && cmp -s "$1.reg" "$2.reg"; }
+# The scheme and the settings alike: what a user sees of an installation.
+same_scheme() { cmp -s "$1.files" "$2.files" && cmp -s "$1.reg" "$2.reg"; }
+same_as() { same_scheme "$1" "$2" && cmp -s "$1.beside" "$2.beside"; }
 
 # Licence page, Install; the program left running.
 start_install() {
@@ -64,16 +66,20 @@ ls "$drive_c/windows/cursors" | grep -q kastrell && fail "something of setup's i
 
 midway=0 before=0 installed=0
 for ((kill = 0; kill < kills; kill++)); do
-  # Spread over the run: 0 to about 2 s after Install.
-  delay=$(awk -v k="$kill" -v n="$kills" 'BEGIN { printf "%.2f", 2.0 * k / n }')
+  # Spread over the run, which takes some tenths of a second here.
+  delay=$(awk -v k="$kill" -v n="$kills" 'BEGIN { printf "%.2f", 0.6 * k / n }')
   earlier_setup
   start_install
   sleep "$delay"
   kill -9 "$setup_pid"
   wait "$setup_pid" 2>/dev/null || true
   setup_pid=
-  state=
-  if [ -e "$journal" ]; then midway=$((midway + 1)); state="killed midway"; else state="killed at an end"; fi
+  # Midway: the scheme and settings neither as before nor as installed.
+  snapshot "$work_dir/killed"
+  if same_scheme "$work_dir/killed" "$work_dir/before"; then state="killed before any change"
+  elif same_scheme "$work_dir/killed" "$work_dir/installed"; then state="killed once installed"
+  else midway=$((midway + 1)); state="killed midway"; fi
+  [ -e "$journal" ] && state="$state, journal left"
 
   start_setup killed_run large_cursors
   wait_window Form3
