@@ -4,6 +4,7 @@
 #include "pages/form3.h"
 #include "platform/failure.h"
 #include "platform/forms.h"
+#include "platform/held_folder.h"
 #include "tests/platform/window_driver.h"
 #include "tests/support/temp_folder.h"
 
@@ -56,6 +57,7 @@ protected:
     void SetUp() override {
         GetCurrentDirectoryA(MAX_PATH, previousDirectory_);
         SetCurrentDirectoryA(folder_.path().c_str());
+        holdStartFolder();
         writeLicence("Terms\r\nof use\r\n");
     }
     void TearDown() override {
@@ -63,6 +65,7 @@ protected:
         Forms::close<Form1>();
         Forms::close<Form3>();
         SetCurrentDirectoryA(previousDirectory_);
+        holdStartFolder();  // lets the temporary folder go
     }
     void writeLicence(const std::string& bytes) { folder_.write("file11.c", bytes); }
 
