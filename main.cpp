@@ -1,4 +1,5 @@
 // kastrell-setup: the setup wizard of the Kastrell cursor scheme.
+#include "install/installation.h"
 #include "pages/form3.h"
 #include "platform/failure.h"
 #include "platform/forms.h"
@@ -62,6 +63,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         // Held before anything is read from it, and for the program's life.
         kastrell::startFolder();
+        // A run that did not end is put right before the first page.
+        kastrell::putRightInterruptedInstallation();
         // The licence comes first, so that "I Agree" stands before installing.
         kastrell::Forms::show<kastrell::Form3>();
     } catch (const kastrell::Failure& failure) {

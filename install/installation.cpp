@@ -11,12 +11,6 @@ namespace {
 
 constexpr int completedPosition = 24;
 
-// Registry calls return their codes rather than failing; a failing one ends
-// the installation like any other failure instead of leaving it half done.
-void require(LONG result, const std::string& subject) {
-    if (result != ERROR_SUCCESS) throw systemFailure(static_cast<unsigned long>(result), subject);
-}
-
 std::wstring parentFolder(const std::wstring& folder) {
     const std::size_t end = folder.find_last_not_of(L'\\');
     if (end == std::wstring::npos) return {};
@@ -25,6 +19,12 @@ std::wstring parentFolder(const std::wstring& folder) {
 }
 
 }  // namespace
+
+void putRightInterruptedInstallation() {
+    SystemRegistry registry;
+    SystemFileSystem files;
+    putRightInterruptedRun(registry, files, schemeFolder);
+}
 
 Installation::Installation(PageOperations& page, Registry& registry, FileSystem& files,
                            std::wstring destination)
@@ -36,28 +36,28 @@ void Installation::run() {
     script_ = Script::load(files_);
     checkSchemeFolderCanBeMade();
 
-    journal_.emplace(registry_, files_);
+    // Held until the run ends: a second setup changes nothing meanwhile.
+    journal_.emplace(registry_, files_, destFolder);
     try {
-        if (files_.folderExists(destFolder)) {
-            journal_->restoreSetAside(destFolder);
-        } else {
+        if (!files_.folderExists(destFolder)) {
+            journal_->keepAbsentFolder(destFolder);
             files_.makeFolder(destFolder);
-            journal_->folderMade(destFolder);
         }
         for (stepCounter = 1; stepCounter <= copyLineCount; ++stepCounter) {
             page_.setProgress(stepCounter);
             currentLine = script_->readLine();
             splitLine(currentLine, separatorPos);
-            const std::wstring destination = destFolder + script_->names(stepCounter).right;
-            journal_->keepEarlierFile(destination);
-            files_.copyFile(script_->source(stepCounter), destination);
+            const std::wstring target = journal_->keepEarlierFile(destFolder + script_->names(stepCounter).right);
+            files_.copyFile(script_->source(stepCounter), target);
         }
         RegisterCursors();
     } catch (Failure& failure) {
         failure.setOutcome(journal_->undo());
+        journal_.reset();
         throw;
     } catch (...) {
         journal_->undo();
+        journal_.reset();
         throw;
     }
 }
@@ -87,7 +87,7 @@ void Installation::RegisterCursors() {
             valueData = registeredCursorFolder + parts.right;
             // Converted once: the same characters are written, kept and put back.
             const std::wstring& name = script_->names(stepCounter).left;
-            journal_->keepEarlierValue(cursorKey, cursorKeyPath, name);
+            journal_->keepEarlierValue(cursorKey, fromAnsiCodePage(cursorKeyPath), name);
             require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, valueData,
                                        static_cast<DWORD>(valueData.size() + 1)),
                     "Cannot write the " + registryValueTitle(valueName) + " under " + registryKeyTitle(cursorKeyPath) +
@@ -105,6 +105,7 @@ void Installation::RegisterCursors() {
         throw;
     }
     journal_->commit();
+    journal_.reset();
     completed();
 }
 
@@ -117,9 +118,9 @@ void Installation::openCursorKey() {
                             "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) + ".");
     }
     if (opened == ERROR_SUCCESS)
-        journal_->keepEarlierValue(cursorKey, cursorKeyPath, L"");
+        journal_->keepEarlierValue(cursorKey, cursorKeyName, L"");
     else
-        journal_->keepAbsentKey(cursorKeyPath);
+        journal_->keepAbsentKey(cursorKeyName);
     require(registry_.setDefaultValue(HKEY_CURRENT_USER, cursorKeyName, schemeName),
             "Cannot name \"" + std::string(schemeName) + "\" as the current scheme in the default value of " +
                 registryKeyTitle(cursorKeyPath) + ".");
@@ -140,7 +141,7 @@ void Installation::openCursorKey() {
 // as the current one only when this says it is a user scheme.
 void Installation::markAsUserScheme() {
     const std::wstring name = fromAnsiCodePage(schemeSourceName);
-    journal_->keepEarlierValue(cursorKey, cursorKeyPath, name);
+    journal_->keepEarlierValue(cursorKey, fromAnsiCodePage(cursorKeyPath), name);
     const DWORD source = userSchemeSource;
     require(registry_.setValue(cursorKey, name, REG_DWORD,
                                std::string(reinterpret_cast<const char*>(&source), sizeof source), sizeof source),
@@ -154,7 +155,7 @@ void Installation::writeSchemeEntry() {
     LONG result = schemeOpenResult;
     std::string failedTo = "open";
     if (schemeOpenResult == ERROR_FILE_NOT_FOUND) {
-        journal_->keepAbsentKey(schemesKeyPath);
+        journal_->keepAbsentKey(schemesKeyName);
         result = registry_.createKey(HKEY_CURRENT_USER, schemesKeyName, cursorKey);
         failedTo = "make";
     }
@@ -163,7 +164,7 @@ void Installation::writeSchemeEntry() {
         require(result, "Cannot " + failedTo + " the registry key " + registryKeyTitle(schemesKeyPath) + ".");
     }
     const std::wstring name = fromAnsiCodePage(schemeName);
-    journal_->keepEarlierValue(cursorKey, schemesKeyPath, name);
+    journal_->keepEarlierValue(cursorKey, schemesKeyName, name);
     const std::string list = schemeList;
     require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, list,
                                static_cast<DWORD>(list.size() + 1)),

@@ -19,6 +19,11 @@ namespace kastrell {
 // Where the scheme's cursor files go.
 inline constexpr const wchar_t* schemeFolder = L"c:\\windows\\cursors\\Kastrell\\";
 
+// At start-up, before the first page: an installation into the scheme folder
+// that did not end (killed, a power cut) is put right (journal.h). Throws
+// Failure when it cannot be, or when another setup is installing now.
+void putRightInterruptedInstallation();
+
 class Installation {
 public:
     // `destination` is the scheme folder; tests give a temporary one.

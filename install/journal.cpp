@@ -5,22 +5,25 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace kastrell {
 namespace {
 
-// File, key and value names match as the file system and the registry match
-// them: character by character, whatever the case. A linguistic comparison
-// would take names they keep apart for one (a soft hyphen ignored, "ß" taken
-// for "ss") and leave a file or value unkept.
-bool sameName(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
 std::wstring keptCopyOf(const std::wstring& path) { return path + fromAnsiCodePage(keptCopySuffix); }
 
-void require(LONG result, const std::string& subject) {
-    if (result != ERROR_SUCCESS) throw systemFailure(static_cast<unsigned long>(result), subject);
+// The journal of `folder`, held alone; empty when there is none and none is
+// to be made. Another setup holding it is said in the user's words.
+std::optional<HeldFile> takeJournal(const std::wstring& folder, bool make) {
+    const std::wstring path = journalPathOf(folder);
+    try {
+        return HeldFile::open(path, make);
+    } catch (const Failure& failure) {
+        if (failure.number() != ERROR_SHARING_VIOLATION) throw;
+        throw systemFailure(ERROR_SHARING_VIOLATION,
+                            "Another Kastrell Setup is installing the scheme now: it holds setup's journal " +
+                                quotedPath(path) + ". This one has changed nothing; start it again once the other has ended.");
+    }
 }
 
 }  // namespace
@@ -38,140 +41,176 @@ std::string registryValueTitle(const std::string& name) {
     return name.empty() ? std::string("default value") : "value " + quotedForMessage(name);
 }
 
-void Journal::restoreSetAside(const std::wstring& wideFolder) {
-    const std::size_t suffixLength = fromAnsiCodePage(keptCopySuffix).size();
-    for (const std::wstring& name : files_.fileNames(wideFolder)) {
-        if (!isKeptCopyName(name)) continue;
-        Change change{Change::Kind::restoredFile, wideFolder + name.substr(0, name.size() - suffixLength)};
-        // The killed run's copy, perhaps half made, is part of the folder as
-        // this run found it.
-        if (files_.fileExists(change.path)) change.stoodInPlace = files_.readFile(change.path);
-        files_.moveFile(wideFolder + name, change.path);
-        changes_.push_back(std::move(change));
-    }
+void putRightInterruptedRun(Registry& registry, FileSystem& files, const std::wstring& folder) {
+    std::optional<HeldFile> file = takeJournal(folder, false);
+    if (!file) return;
+    Journal journal(registry, files, std::move(*file), folder);
+    journal.file_.remove();
 }
 
-void Journal::folderMade(const std::wstring& folder) {
-    changes_.push_back({Change::Kind::madeFolder, folder});
+Journal::Journal(Registry& registry, FileSystem& files, const std::wstring& folder)
+    : Journal(registry, files, std::move(*takeJournal(folder, true)), folder) {
+    file_.replace(journalHeader());
 }
 
-void Journal::keepEarlierFile(const std::wstring& file) {
-    // A second copy to the same name replaces this run's own file. Set aside
-    // by this run, its earlier copy stands under the kept name: the file
-    // system itself says whether that is this very file.
-    if (files_.fileExists(keptCopyOf(file)) || madeFile(file)) return;
+// Whatever the journal holds is checked whole before any of it is followed.
+Journal::Journal(Registry& registry, FileSystem& files, HeldFile file, std::wstring folder)
+    : registry_(registry), files_(files), file_(std::move(file)), folder_(std::move(folder)) {
+    const std::string bytes = file_.read(journalSizeLimit);
+    if (bytes.empty()) return;  // made, but ended before its first line
+    changes_ = decodedJournal(bytes, folder_, file_.path());
+    const std::string notPutBack = playBack();
+    if (notPutBack.empty()) return;
+    Failure failure = systemFailure(ERROR_CAN_NOT_COMPLETE,
+                                    "An installation that did not end left setup's journal " + quotedPath(file_.path()) +
+                                        ", and setup could not put right all that it had changed.");
+    failure.setOutcome("Setup has put back what that installation had changed, except:" + notPutBack +
+                       "\r\n\r\nSetup keeps its journal and tries again at its next start.");
+    throw failure;
+}
+
+void Journal::record(JournalEntry entry) {
+    file_.append(encodedEntry(entry));
+    changes_.push_back(std::move(entry));
+}
+
+void Journal::keepAbsentFolder(const std::wstring& folder) { record({JournalEntry::Kind::madeFolder, folder}); }
+
+std::wstring Journal::keepEarlierFile(const std::wstring& path) {
+    // Named as the file system names the file, in the folder as given: an
+    // alias and the long name it stands for are one file to keep and undo.
+    const std::wstring file = path.substr(0, path.rfind(L'\\') + 1) + files_.longFileName(path);
+    // A second copy to the same file replaces this run's own.
+    if (keptFile(file)) return file;
     if (!files_.fileExists(file)) {
-        changes_.push_back({Change::Kind::madeFile, file});
-        return;
+        record({JournalEntry::Kind::madeFile, file});
+        return file;
     }
+    // Not this run's, nor claimed by any journal: the user's, left alone.
+    if (files_.fileExists(keptCopyOf(file)))
+        throw systemFailure(ERROR_ALREADY_EXISTS,
+                            "The file " + quotedPath(keptCopyOf(file)) + " is in the way: setup keeps the earlier " +
+                                quotedPath(file) + " under that name while it installs. Move that file out of the folder, then install again.");
+    record({JournalEntry::Kind::replacedFile, file});
     files_.moveFile(file, keptCopyOf(file));
-    changes_.push_back({Change::Kind::replacedFile, file});
+    return file;
 }
 
-void Journal::keepAbsentKey(const std::string& path) {
-    const std::wstring widePath = fromAnsiCodePage(path);
-    for (std::size_t end = widePath.find(L'\\');; end = widePath.find(L'\\', end + 1)) {
-        const std::wstring key = widePath.substr(0, end);
+void Journal::keepAbsentKey(const std::wstring& path) {
+    for (std::size_t end = path.find(L'\\');; end = path.find(L'\\', end + 1)) {
+        const std::wstring key = path.substr(0, end);
         // Only a key the system says is missing is this run's to remove; one
-        // it gives no answer for (access denied, say) is left alone.
-        if (registry_.keyPresence(HKEY_CURRENT_USER, key) == KeyPresence::absent) {
-            changes_.push_back({Change::Kind::madeKey, key});
+        // it gives no answer for (access denied, say) is left alone. Keys
+        // above the cursor key are there on every system.
+        if (isUnderCursorKey(key) && registry_.keyPresence(HKEY_CURRENT_USER, key) == KeyPresence::absent) {
+            record({JournalEntry::Kind::madeKey, key});
             return;
         }
         if (end == std::wstring::npos) return;
     }
 }
 
-void Journal::keepEarlierValue(HKEY key, const std::string& keyPath, const std::wstring& name) {
-    const std::wstring wideKeyPath = fromAnsiCodePage(keyPath);
-    if (wroteValue(wideKeyPath, name)) return;
-    Change change{Change::Kind::wroteValue, wideKeyPath, name};
+void Journal::keepEarlierValue(HKEY key, const std::wstring& keyPath, const std::wstring& name) {
+    if (wroteValue(keyPath, name)) return;
+    JournalEntry change{JournalEntry::Kind::wroteValue, keyPath, name};
     require(registry_.readValue(key, name, change.earlier),
-            "Cannot read the " + registryValueTitle(toAnsiCodePage(name)) + " under " + registryKeyTitle(keyPath) +
-                " to keep it before it is replaced.");
-    changes_.push_back(std::move(change));
+            "Cannot read the " + registryValueTitle(toAnsiCodePage(name)) + " under " +
+                registryKeyTitle(toAnsiCodePage(keyPath)) + " to keep it before it is replaced.");
+    record(std::move(change));
 }
 
-bool Journal::madeFile(const std::wstring& path) const {
-    for (const Change& change : changes_)
-        if (change.kind == Change::Kind::madeFile && sameName(change.path, path)) return true;
-    return false;
+bool Journal::keptFile(const std::wstring& path) const {
+    return std::any_of(changes_.begin(), changes_.end(), [&](const JournalEntry& change) {
+        return (change.kind == JournalEntry::Kind::madeFile || change.kind == JournalEntry::Kind::replacedFile) &&
+               sameName(change.path, path);
+    });
 }
 
 bool Journal::wroteValue(const std::wstring& keyPath, const std::wstring& name) const {
-    for (const Change& change : changes_)
-        if (change.kind == Change::Kind::wroteValue && sameName(change.path, keyPath) && sameName(change.name, name))
-            return true;
-    return false;
+    return std::any_of(changes_.begin(), changes_.end(), [&](const JournalEntry& change) {
+        return change.kind == JournalEntry::Kind::wroteValue && sameName(change.path, keyPath) &&
+               sameName(change.name, name);
+    });
 }
 
+// Once the run is marked complete on the disk, a kill from here on leaves
+// the next start deleting the kept copies, never undoing the run.
 void Journal::commit() {
-    for (const Change& change : changes_) {
-        if (change.kind != Change::Kind::replacedFile) continue;
-        // The installation is complete either way; a copy left behind is put
-        // back and replaced again by the next installation.
-        try {
-            files_.deleteFile(keptCopyOf(change.path));
-        } catch (const Failure&) {
-        }
-    }
-    changes_.clear();
+    record({JournalEntry::Kind::completed});
+    // A copy that cannot be deleted now stays claimed by the journal, which
+    // the next start finishes.
+    if (playBack().empty()) file_.remove();
 }
 
 std::string Journal::undo() {
-    if (changes_.empty()) return {};
+    bool changed = false;
+    const std::string notPutBack = playBack(&changed);
+    if (!notPutBack.empty()) return "Setup has put back what it had changed, except:" + notPutBack;
+    file_.remove();
+    return changed ? "Setup has put back everything it had changed." : "";
+}
+
+std::string Journal::playBack(bool* changed) {
     std::string notPutBack;
+    const bool completed = std::any_of(changes_.begin(), changes_.end(), [](const JournalEntry& change) {
+        return change.kind == JournalEntry::Kind::completed;
+    });
     for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
         try {
-            putBack(*change);
+            if (!completed) {
+                if (putBack(*change) && changed) *changed = true;
+            } else if (change->kind == JournalEntry::Kind::replacedFile && files_.fileExists(keptCopyOf(change->path))) {
+                files_.deleteFile(keptCopyOf(change->path));
+            }
         } catch (const Failure& failure) {
-            notPutBack += "\r\n- " + title(*change) + " (error " + std::to_string(failure.number()) + ": " +
-                          failure.description() + ")";
+            notPutBack += "\r\n- " + (completed ? "the earlier copy " + quotedPath(keptCopyOf(change->path)) + ", not deleted"
+                                                : title(*change)) +
+                          " (error " + std::to_string(failure.number()) + ": " + failure.description() + ")";
         }
     }
     changes_.clear();
-    if (notPutBack.empty()) return "Setup has put back everything it had changed.";
-    return "Setup has put back what it had changed, except:" + notPutBack;
+    return notPutBack;
 }
 
-void Journal::putBack(const Change& change) {
+// Each finds out whether its change was made: a kill may have come between
+// the entry and the change, and a run put right once may be played again.
+bool Journal::putBack(const JournalEntry& change) {
     switch (change.kind) {
-    case Change::Kind::madeFolder: files_.removeFolder(change.path); break;
-    case Change::Kind::madeFile:
-        // The copy may have failed before it made anything.
-        if (files_.fileExists(change.path)) files_.deleteFile(change.path);
-        break;
-    case Change::Kind::replacedFile: files_.moveFile(keptCopyOf(change.path), change.path); break;
-    case Change::Kind::restoredFile:
-        // A later copy of this file that could not be put back still has the
-        // earlier file aside: moving over it would lose it.
-        if (files_.fileExists(keptCopyOf(change.path)))
-            throw systemFailure(ERROR_ALREADY_EXISTS, "An earlier copy is set aside already.");
-        files_.moveFile(change.path, keptCopyOf(change.path));
-        if (change.stoodInPlace) files_.writeFile(change.path, *change.stoodInPlace);
-        break;
-    case Change::Kind::madeKey:
+    case JournalEntry::Kind::madeFolder:
+        if (!files_.folderExists(change.path)) return false;
+        files_.removeFolder(change.path);
+        return true;
+    case JournalEntry::Kind::madeFile:
+        if (!files_.fileExists(change.path)) return false;
+        files_.deleteFile(change.path);
+        return true;
+    case JournalEntry::Kind::replacedFile:
+        if (!files_.fileExists(keptCopyOf(change.path))) return false;
+        files_.moveFile(keptCopyOf(change.path), change.path);
+        return true;
+    case JournalEntry::Kind::madeKey:
         require(registry_.deleteKeyTree(HKEY_CURRENT_USER, change.path), "Cannot delete the key.");
-        break;
-    case Change::Kind::wroteValue:
+        return true;
+    case JournalEntry::Kind::wroteValue:
         require(registry_.putBackValue(HKEY_CURRENT_USER, change.path, change.name, change.earlier),
                 "Cannot put back the value.");
-        break;
+        return true;
+    case JournalEntry::Kind::completed: break;
     }
+    return false;
 }
 
-std::string Journal::title(const Change& change) {
+std::string Journal::title(const JournalEntry& change) {
     const std::string path = toAnsiCodePage(change.path);
     switch (change.kind) {
-    case Change::Kind::madeFolder: return "the folder " + quotedPath(change.path) + ", made by setup";
-    case Change::Kind::madeFile: return "the file " + quotedPath(change.path) + ", made by setup";
-    case Change::Kind::replacedFile:
+    case JournalEntry::Kind::madeFolder: return "the folder " + quotedPath(change.path) + ", made by setup";
+    case JournalEntry::Kind::madeFile: return "the file " + quotedPath(change.path) + ", made by setup";
+    case JournalEntry::Kind::replacedFile:
         return "the file " + quotedPath(change.path) + " (its earlier copy is " + quotedPath(keptCopyOf(change.path)) + ")";
-    case Change::Kind::restoredFile:
-        return "the file " + quotedPath(change.path) + ", put back by setup from " + quotedPath(keptCopyOf(change.path));
-    case Change::Kind::madeKey: return "the registry key " + registryKeyTitle(path) + ", made by setup";
-    case Change::Kind::wroteValue:
+    case JournalEntry::Kind::madeKey: return "the registry key " + registryKeyTitle(path) + ", made by setup";
+    case JournalEntry::Kind::wroteValue:
         return "the " + registryValueTitle(toAnsiCodePage(change.name)) + " under " + registryKeyTitle(path);
+    case JournalEntry::Kind::completed: break;
     }
     return {};
 }

@@ -1,10 +1,15 @@
 #pragma once
-// What an installation has changed, in the order it changed it, so that a
-// failure midway can put the machine back exactly as it was: earlier files
-// are set aside rather than overwritten, earlier registry values are read
-// before they are written, and whatever was made is noted to be removed.
+// What an installation changes, in the order it changes it, kept on the disk
+// ahead of each change (journal_record.h), so that whatever ends the run
+// midway - a failure it sees, or a kill, a crash, a power cut - the machine
+// can be put back exactly as it was: earlier files are set aside rather than
+// overwritten, earlier registry values are read before they are written, and
+// whatever is made is noted to be removed. A failure is undone at once; a run
+// that could not undo itself is put right at the next start.
+#include "install/journal_record.h"
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "platform/held_file.h"
 #include "platform/registry.h"
 
 #include <optional>
@@ -25,49 +30,61 @@ bool isKeptCopyName(const std::wstring& name);
 std::string registryKeyTitle(const std::string& path);
 std::string registryValueTitle(const std::string& name);
 
+// A journal left beside the scheme folder `folder` by a run that did not end
+// is played back, newest change first, and then removed; a run that had gone
+// through has its kept copies deleted instead. Nothing to do without one.
+// Throws Failure: the journal is damaged (nothing changed), another setup
+// holds it (nothing changed), or something could not be put back (named,
+// and the journal kept for the next start to try again).
+void putRightInterruptedRun(Registry& registry, FileSystem& files, const std::wstring& folder);
+
 class Journal {
 public:
-    Journal(Registry& registry, FileSystem& files) : registry_(registry), files_(files) {}
+    // Takes the journal of the scheme folder `folder`, held by this run alone
+    // until it ends; a journal left by a run that did not end is put right
+    // first. Throws Failure as putRightInterruptedRun does.
+    Journal(Registry& registry, FileSystem& files, const std::wstring& folder);
 
-    // A run that was ended midway (power cut, task manager) could not undo
-    // itself: its set-aside earlier files go back in place before this run
-    // changes anything, and back aside again should this run fail, with
-    // whatever stood in their place.
-    void restoreSetAside(const std::wstring& folder);
-
-    // Each is called just before (or, for a folder, just after) the change.
-    void folderMade(const std::wstring& folder);
-    void keepEarlierFile(const std::wstring& path);
+    // Each is called just before the change, which it makes durable first.
+    void keepAbsentFolder(const std::wstring& folder);
+    // Sets the file at `path` aside when there is one. Gives the name to
+    // write: the file's long name when it exists, so that an alias (an 8.3
+    // name) and its long name are one file.
+    std::wstring keepEarlierFile(const std::wstring& path);
     // The topmost key along `path` (under HKEY_CURRENT_USER) that is missing.
-    void keepAbsentKey(const std::string& path);
+    void keepAbsentKey(const std::wstring& path);
     // The value `name` of the open `key`, whose path is `keyPath`.
-    void keepEarlierValue(HKEY key, const std::string& keyPath, const std::wstring& name);
+    void keepEarlierValue(HKEY key, const std::wstring& keyPath, const std::wstring& name);
 
-    // The installation went through: the set-aside files are not needed.
+    // The installation went through, its copies on the disk: the kept copies
+    // are deleted, the journal last.
     void commit();
-    // Undoes every change, newest first. Says what became of them, naming
-    // whatever could not be put back; empty when nothing had changed.
+    // Undoes every change, newest first, then removes the journal. Says what
+    // became of them, naming whatever could not be put back (the journal is
+    // then kept); empty when nothing had changed.
     std::string undo();
 
 private:
-    struct Change {
-        enum class Kind { madeFolder, madeFile, replacedFile, restoredFile, madeKey, wroteValue } kind;
-        std::wstring path;  // a folder or file, or a key under HKEY_CURRENT_USER
-        std::wstring name = {};  // wroteValue: the value's name
-        std::optional<RegistryValue> earlier = {};  // wroteValue: empty when there was none
-        std::optional<std::string> stoodInPlace = {};  // restoredFile: the bytes it replaced
-    };
+    Journal(Registry& registry, FileSystem& files, HeldFile file, std::wstring folder);
+    friend void putRightInterruptedRun(Registry&, FileSystem&, const std::wstring&);
 
-    // Whether this run has made the file, or written the value, already.
-    bool madeFile(const std::wstring& path) const;
+    void record(JournalEntry entry);
+    // Whether this run has kept the file, or the value, already.
+    bool keptFile(const std::wstring& path) const;
     bool wroteValue(const std::wstring& keyPath, const std::wstring& name) const;
-    // Undoes one change; throws Failure when it cannot.
-    void putBack(const Change& change);
-    static std::string title(const Change& change);
+    // Plays the entries back, or finishes a completed run; empties them.
+    // Names what could not be put back; notes in `changed` whether anything was.
+    std::string playBack(bool* changed = nullptr);
+    // Undoes one change, saying whether it had been made; throws Failure
+    // when it cannot.
+    bool putBack(const JournalEntry& change);
+    static std::string title(const JournalEntry& change);
 
     Registry& registry_;
     FileSystem& files_;
-    std::vector<Change> changes_;
+    HeldFile file_;
+    std::wstring folder_;
+    std::vector<JournalEntry> changes_;
 };
 
 }  // namespace kastrell

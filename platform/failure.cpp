@@ -30,6 +30,10 @@ Failure systemFailure(unsigned long code, std::string subject) {
     return Failure(code, systemErrorText(code), std::move(subject));
 }
 
+void require(long result, const std::string& subject) {
+    if (result != ERROR_SUCCESS) throw systemFailure(static_cast<unsigned long>(result), subject);
+}
+
 std::string shortened(const std::string& text, std::size_t limit) {
     if (text.size() <= limit) return text;
     const std::string gap = " ... ";

@@ -32,6 +32,10 @@ std::string systemErrorText(unsigned long code);
 // A failure numbered by a system error code and described by the system's text.
 Failure systemFailure(unsigned long code, std::string subject);
 
+// For calls that return a system error code rather than failing (the
+// registry's): anything but success becomes a Failure about `subject`.
+void require(long result, const std::string& subject);
+
 // `text` cut in its middle to `limit` characters, when it is longer.
 std::string shortened(const std::string& text, std::size_t limit);
 

@@ -29,7 +29,8 @@ void SystemFileSystem::makeFolder(const std::wstring& path) {
 
 SourceFile SystemFileSystem::openSource(const std::wstring& name) { return SourceFile(startFolder(), name); }
 
-// Read from the handle that was checked, never reopened by name.
+// Read from the handle that was checked, never reopened by name. Flushed
+// before the copy counts as made: the earlier file is deleted only after.
 void SystemFileSystem::copyFile(const SourceFile& source, const std::wstring& destination) {
     auto failed = [&] {
         return systemFailure(GetLastError(),
@@ -45,7 +46,7 @@ void SystemFileSystem::copyFile(const SourceFile& source, const std::wstring& de
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(source.handle(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) throw failed();
-        if (got == 0) return;
+        if (got == 0) break;
         DWORD written = 0;
         if (!WriteFile(target.get(), buffer.data(), got, &written, nullptr)) throw failed();
         if (written != got) {
@@ -53,6 +54,7 @@ void SystemFileSystem::copyFile(const SourceFile& source, const std::wstring& de
             throw failed();
         }
     }
+    if (!FlushFileBuffers(target.get())) throw failed();
 }
 
 bool SystemFileSystem::fileExists(const std::wstring& path) {
@@ -76,42 +78,12 @@ void SystemFileSystem::removeFolder(const std::wstring& path) {
         throw systemFailure(GetLastError(), "Cannot remove the folder " + quotedPath(path) + ".");
 }
 
-std::vector<std::wstring> SystemFileSystem::fileNames(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) return names;
-        throw systemFailure(error, "Cannot list the folder " + quotedPath(folder) + ".");
-    }
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(entry.cFileName);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    return names;
-}
-
-std::string SystemFileSystem::readFile(const std::wstring& path) {
-    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size))
-        throw systemFailure(GetLastError(), "Cannot read the file " + quotedPath(path) + ".");
-    if (size.QuadPart > 0x7fffffff) throw systemFailure(ERROR_FILE_TOO_LARGE, "Cannot read the file " + quotedPath(path) + ".");
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
-        throw systemFailure(GetLastError(), "Cannot read the file " + quotedPath(path) + ".");
-    return bytes;
-}
-
-void SystemFileSystem::writeFile(const std::wstring& path, const std::string& bytes) {
-    makeWritable(path);
-    const FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        throw systemFailure(GetLastError(), "Cannot write the file " + quotedPath(path) + ".");
+std::wstring SystemFileSystem::longFileName(const std::wstring& path) {
+    const std::wstring given = path.substr(path.rfind(L'\\') + 1);
+    std::wstring long_(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
+    if (long_.empty()) return given;  // no such file
+    long_.resize(GetLongPathNameW(path.c_str(), long_.data(), static_cast<DWORD>(long_.size())));
+    return long_.empty() ? given : long_.substr(long_.rfind(L'\\') + 1);
 }
 
 }  // namespace kastrell

@@ -4,7 +4,6 @@
 #include "platform/source_file.h"
 
 #include <string>
-#include <vector>
 
 namespace kastrell {
 
@@ -22,8 +21,8 @@ public:
     // Opens a file in the folder setup started in (startFolder()), relative
     // to it, and checks it on its handle (source_file.h).
     virtual SourceFile openSource(const std::wstring& name) = 0;
-    // Copies what the open source holds, replacing a file at the destination;
-    // throws Failure naming both.
+    // Copies what the open source holds, replacing a file at the destination,
+    // and flushes the copy to the disk; throws Failure naming both.
     virtual void copyFile(const SourceFile& source, const std::wstring& destination) = 0;
 
     // What an installation needs to put files back as they were. Each throws
@@ -35,11 +34,10 @@ public:
     virtual void deleteFile(const std::wstring& path) = 0;
     // Removes an empty folder.
     virtual void removeFolder(const std::wstring& path) = 0;
-    // The names of the files (not folders) in a folder.
-    virtual std::vector<std::wstring> fileNames(const std::wstring& folder) = 0;
-    // A whole file's bytes, and a file made (or replaced) with these bytes.
-    virtual std::string readFile(const std::wstring& path) = 0;
-    virtual void writeFile(const std::wstring& path, const std::string& bytes) = 0;
+    // The last part of `path` as the file system holds it: the long name of
+    // an existing file reached through an alias (an 8.3 name); the given
+    // part when there is no such file.
+    virtual std::wstring longFileName(const std::wstring& path) = 0;
 };
 
 // The real file system.
@@ -53,9 +51,7 @@ public:
     void moveFile(const std::wstring& from, const std::wstring& to) override;
     void deleteFile(const std::wstring& path) override;
     void removeFolder(const std::wstring& path) override;
-    std::vector<std::wstring> fileNames(const std::wstring& folder) override;
-    std::string readFile(const std::wstring& path) override;
-    void writeFile(const std::wstring& path, const std::string& bytes) override;
+    std::wstring longFileName(const std::wstring& path) override;
 };
 
 }  // namespace kastrell

@@ -9,7 +9,7 @@
 
 namespace kastrell {
 
-enum class FileCall { make, copy, move };
+enum class FileCall { make, copy, move, remove };
 
 class FaultyFileSystem : public SystemFileSystem {
 public:
@@ -19,6 +19,10 @@ public:
         occurrence_ = occurrence;
         error_ = error;
     }
+
+    // From the chosen call on, as if the program had been killed there:
+    // nothing changes any more, and `stopped` says so to the registry.
+    void stopAtFault(bool& stopped) { stopped_ = &stopped; }
 
     void makeFolder(const std::wstring& path) override {
         fault(FileCall::make, "Cannot make the folder " + quotedPath(path) + ".");
@@ -32,16 +36,28 @@ public:
         fault(FileCall::move, "Cannot rename " + quotedPath(from) + " to " + quotedPath(to) + ".");
         SystemFileSystem::moveFile(from, to);
     }
+    void deleteFile(const std::wstring& path) override {
+        fault(FileCall::remove, "Cannot delete the file \"" + toAnsiCodePage(path) + "\".");
+        SystemFileSystem::deleteFile(path);
+    }
+    void removeFolder(const std::wstring& path) override {
+        fault(FileCall::remove, "Cannot remove the folder \"" + toAnsiCodePage(path) + "\".");
+        SystemFileSystem::removeFolder(path);
+    }
 
 private:
     void fault(FileCall call, const std::string& subject) {
-        if (call == call_ && ++seen_ == occurrence_) throw systemFailure(error_, subject);
+        if (stopped_ && *stopped_) throw systemFailure(ERROR_ACCESS_DENIED, subject);
+        if (call != call_ || ++seen_ != occurrence_) return;
+        if (stopped_) *stopped_ = true;
+        throw systemFailure(error_, subject);
     }
 
     FileCall call_ = FileCall::make;
     int occurrence_ = 0;
     unsigned long error_ = ERROR_DISK_FULL;
     int seen_ = 0;
+    bool* stopped_ = nullptr;
 };
 
 }  // namespace kastrell

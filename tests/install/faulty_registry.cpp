@@ -16,16 +16,25 @@ bool FaultyRegistry::called(const std::string& call) const {
 
 LONG FaultyRegistry::note(RegistryCall call, const std::wstring& name, const std::string& seen) {
     calls_.push_back(seen + " " + toAnsiCodePage(name));
-    return injected(call, name);
+    if (call == RegistryCall::open) return injected(call, name);
+    return change(call, name);
 }
 
 LONG FaultyRegistry::injected(RegistryCall call, const std::wstring& name) {
     for (Fault& fault : faults_) {
         if (fault.call != call || fault.name != name) continue;
         ++fault.seen;
-        if (fault.occurrence == 0 || fault.occurrence == fault.seen) return fault.result;
+        if (fault.occurrence == 0 || fault.occurrence == fault.seen) {
+            if (stopped_ && call != RegistryCall::presence) *stopped_ = true;
+            return fault.result;
+        }
     }
     return ERROR_SUCCESS;
+}
+
+LONG FaultyRegistry::change(RegistryCall call, const std::wstring& name) {
+    if (stopped_ && *stopped_) return ERROR_ACCESS_DENIED;
+    return injected(call, name);
 }
 
 LONG FaultyRegistry::openKey(HKEY parent, const std::wstring& subKey, HKEY& key) {
@@ -73,11 +82,12 @@ LONG FaultyRegistry::readValue(HKEY key, const std::wstring& name, std::optional
 
 LONG FaultyRegistry::putBackValue(HKEY parent, const std::wstring& subKey, const std::wstring& name,
                                   const std::optional<RegistryValue>& value) {
-    if (const LONG result = injected(RegistryCall::putBack, name)) return result;
+    if (const LONG result = change(RegistryCall::putBack, name)) return result;
     return system_.putBackValue(parent, subKey, name, value);
 }
 
 LONG FaultyRegistry::deleteKeyTree(HKEY parent, const std::wstring& subKey) {
+    if (stopped_ && *stopped_) return ERROR_ACCESS_DENIED;
     return system_.deleteKeyTree(parent, subKey);
 }
 

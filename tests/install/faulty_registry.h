@@ -21,6 +21,10 @@ public:
     // setValue a value name, in the ANSI code page) returns `result`;
     // occurrence 0 means every one.
     void failOn(RegistryCall call, std::string name, LONG result, int occurrence = 0);
+    // From the first injected failure on, as if the program had been killed
+    // there: no call changes anything any more, and `stopped` says so to the
+    // file system; set by it, the same here.
+    void stopAtFault(bool& stopped) { stopped_ = &stopped; }
 
     // "RegOpenKeyW Control Panel\cursors", "RegSetValueExW Arrow", ..., names
     // in the ANSI code page.
@@ -59,6 +63,8 @@ private:
     };
     // The injected code for this call, or ERROR_SUCCESS to pass it through.
     LONG injected(RegistryCall call, const std::wstring& name);
+    // ERROR_ACCESS_DENIED for a change once stopped, else the injected code.
+    LONG change(RegistryCall call, const std::wstring& name);
     // Notes the call as `seen` followed by the name, then gives its injected code.
     LONG note(RegistryCall call, const std::wstring& name, const std::string& seen);
 
@@ -66,6 +72,7 @@ private:
     std::vector<Fault> faults_;
     std::vector<std::string> calls_;
     std::vector<Write> writes_;
+    bool* stopped_ = nullptr;
 };
 
 }  // namespace kastrell

@@ -1,10 +1,14 @@
 // An installation that fails midway leaves the machine as it was: a failure
 // injected at each step in turn, over an earlier setup and on a fresh
-// system, and the files and Wine's registry compared with before. Also
-// scripts that name both of two files or values which the file system and
-// the registry keep apart but a linguistic comparison takes for one.
+// system, and the files and Wine's registry compared with before. The same
+// steps as where a run is killed: nothing changes after them, and the next
+// start puts the machine right from the journal on the disk. Also scripts
+// that name both of two files or values which the file system and the
+// registry keep apart but a linguistic comparison takes for one, and
+// journals that are damaged or not ours.
 #include "install/cursor_scheme.h"
 #include "install/journal.h"
+#include "platform/held_file.h"
 #include "platform/text_decoding.h"
 #include "tests/install/faulty_file_system.h"
 #include "tests/install/installation_fixture.h"
@@ -107,7 +111,7 @@ std::vector<Fault> namesKeptApart() {
     return faults;
 }
 
-class RollbackTest : public InstallationTest, public ::testing::WithParamInterface<Fault> {
+class EarlierSetupTest : public InstallationTest {
 protected:
     // Other bytes in every cursor file, a file of the user's own, and earlier
     // values, one of them outside the ANSI code page so that it is put back
@@ -129,8 +133,27 @@ protected:
         putValue(schemesPath, "Other", REG_EXPAND_SZ, std::string("a,b") + '\0');
     }
 
+    std::wstring journal() const { return journalPathOf(fromAnsiCodePage(destination())); }
+    // What the next start does, with the system's own calls.
+    void putRight() {
+        SystemRegistry registry;
+        putRightInterruptedRun(registry, files_, fromAnsiCodePage(destination()));
+    }
+    Failure putRightFailure() {
+        try {
+            putRight();
+        } catch (const Failure& failure) {
+            return failure;
+        }
+        ADD_FAILURE() << "the journal was followed";
+        return Failure(0, "", "");
+    }
+
     FaultyFileSystem faultyFiles_;
+    bool stopped_ = false;
 };
+
+class RollbackTest : public EarlierSetupTest, public ::testing::WithParamInterface<Fault> {};
 
 TEST_P(RollbackTest, LeavesFilesAndRegistryAsTheyWere) {
     writeScript(GetParam().script);
@@ -147,6 +170,27 @@ TEST_P(RollbackTest, LeavesFilesAndRegistryAsTheyWere) {
     EXPECT_EQ(folderContents(), filesBefore);
     EXPECT_EQ(exportedKey("Control Panel"), registryBefore);
     EXPECT_FALSE(page_.completed());
+}
+
+// Killed there: the undo changes nothing either, and the journal, written
+// ahead of each change, is all the next start has.
+TEST_P(RollbackTest, StoppedThereIsPutRightAtTheNextStart) {
+    writeScript(GetParam().script);
+    if (GetParam().earlierSetup) makeEarlierSetup();
+    const auto filesBefore = folderContents();
+    const std::string registryBefore = exportedKey("Control Panel");
+    GetParam().inject(registry_, faultyFiles_);
+    faultyFiles_.stopAtFault(stopped_);
+    registry_.stopAtFault(stopped_);
+
+    installFailure(faultyFiles_);
+    ASSERT_TRUE(stopped_);
+    putRight();
+
+    EXPECT_EQ(folderContents(), filesBefore);
+    EXPECT_EQ(exportedKey("Control Panel"), registryBefore);
+    putRight();  // nothing left to do
+    EXPECT_EQ(folderContents(), filesBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, RollbackTest, ::testing::ValuesIn(everyStep()),
@@ -173,29 +217,179 @@ TEST_F(RollbackTest, WhatCannotBePutBackIsNamedAndKept) {
     EXPECT_EQ(storedValue(schemesPath, schemeName)->bytes, std::string("stale") + '\0');
 }
 
-// Put back before anything else, and aside again should this run fail, with
-// what stood in their place, also under names the code page cannot hold.
-TEST_F(RollbackTest, FilesSetAsideByAnInterruptedRunArePutBackFirst) {
+// Killed while the kept copies go: the run had gone through, so the next
+// start finishes it rather than undoing it, and leaves only the scheme.
+TEST_F(RollbackTest, StoppedAfterGoingThroughIsFinishedAtTheNextStart) {
     makeEarlierSetup();
-    // A run ended midway: zun.cur set aside and half copied, and an earlier
-    // file with a name outside the code page set aside.
-    MoveFileA(folder_.path("Kastrell\\zun.cur").c_str(),
-              folder_.path(std::string("Kastrell\\zun.cur") + keptCopySuffix).c_str());
-    folder_.write("Kastrell\\zun.cur", "half");
-    const std::wstring omega = fromAnsiCodePage(destination()) + L"\u03A9.cur";
-    std::ofstream(std::filesystem::path(omega + fromAnsiCodePage(keptCopySuffix)), std::ios::binary) << "earlier omega";
-    const auto filesBefore = folderContents();
-    faultyFiles_.failOn(FileCall::copy, 7);
+    faultyFiles_.failOn(FileCall::remove, 3);
+    faultyFiles_.stopAtFault(stopped_);
+    install(faultyFiles_);
+    EXPECT_TRUE(page_.completed());
+    EXPECT_TRUE(folder_.exists(std::string("Kastrell\\vad2.cur") + keptCopySuffix));
 
+    putRight();
+
+    auto files = folderContents();
+    for (int line = 1; line <= 10; ++line) EXPECT_EQ(files["Kastrell\\" + cursorFileOf(line)], sourceContentOf(line));
+    for (const auto& [name, bytes] : files) EXPECT_FALSE(isKeptCopyName(name) || name.ends_with("journal")) << name;
+    EXPECT_EQ(storedValue(cursorKeyPath, "Arrow")->bytes, "%SYSTEMROOT%\\Cursors\\Kastrell\\Kastrell.cur" + std::string(1, '\0'));
+}
+
+// The file system's 8.3 alias of an earlier file and its long name are one
+// file: kept once, put back under its long name, and written through either.
+TEST_F(RollbackTest, AnAliasAndItsLongNameAreOneFile) {
+    makeEarlierSetup();
+    folder_.write("Kastrell\\tervox cursor.cur", "earlier long");
+    char alias[MAX_PATH] = "";
+    GetShortPathNameA(folder_.path("Kastrell\\tervox cursor.cur").c_str(), alias, MAX_PATH);
+    const std::string aliasName = std::string(alias).substr(std::string(alias).rfind('\\') + 1);
+    if (aliasName == "tervox cursor.cur") GTEST_SKIP() << "this file system gives no short names";
+    Lines script = sampleScript();
+    script[1] = "source2.cur=" + aliasName;
+    script[2] = "source3.cur=tervox cursor.cur";
+    writeScript(script);
+    const auto filesBefore = folderContents();
+    const std::string registryBefore = exportedKey("Control Panel");
+
+    faultyFiles_.failOn(FileCall::copy, 7);
     EXPECT_EQ(installFailure(faultyFiles_).outcome(), allPutBack);
     EXPECT_EQ(folderContents(), filesBefore);
 
-    install(faultyFiles_);
-    EXPECT_EQ(installed("zun.cur"), sourceContentOf(4));
-    const auto files = folderContents();
-    EXPECT_EQ(files.at("Kastrell\\\xCE\xA9.cur"), "earlier omega");  // UTF-8
+    FaultyFileSystem stoppedFiles;
+    stoppedFiles.failOn(FileCall::copy, 7);
+    stoppedFiles.stopAtFault(stopped_);
+    installFailure(stoppedFiles);
+    putRight();
+    EXPECT_EQ(folderContents(), filesBefore);
+    EXPECT_EQ(exportedKey("Control Panel"), registryBefore);
+
+    install();
+    auto files = folderContents();
+    EXPECT_EQ(files.at("Kastrell\\tervox cursor.cur"), sourceContentOf(3));
+    EXPECT_EQ(files.count("Kastrell\\" + aliasName), 0u) << "a second file under the alias";
     for (const auto& [name, bytes] : files) EXPECT_FALSE(isKeptCopyName(name)) << name;
 }
+
+// A kept copy that no journal claims is the user's: never put back, never
+// replaced. A run that needs its name stops before changing anything.
+TEST_F(RollbackTest, AKeptCopyNoJournalClaimsIsLeftAlone) {
+    makeEarlierSetup();
+    folder_.write(std::string("Kastrell\\zun.cur") + keptCopySuffix, "kept by whom?");
+    const std::wstring omega = fromAnsiCodePage(destination()) + L"\u03A9.cur";
+    std::ofstream(std::filesystem::path(omega + fromAnsiCodePage(keptCopySuffix)), std::ios::binary) << "earlier omega";
+    const auto filesBefore = folderContents();
+    const std::string registryBefore = exportedKey("Control Panel");
+
+    const Failure failure = installFailure();
+    EXPECT_NE(failure.subject().find("zun.cur.kastrell-previous\" is in the way"), std::string::npos)
+        << failure.subject();
+    EXPECT_EQ(failure.outcome(), allPutBack);
+    EXPECT_EQ(folderContents(), filesBefore);
+    EXPECT_EQ(exportedKey("Control Panel"), registryBefore);
+
+    DeleteFileA(folder_.path(std::string("Kastrell\\zun.cur") + keptCopySuffix).c_str());
+    install();
+    auto files = folderContents();
+    EXPECT_EQ(files.at("Kastrell\\\xCE\xA9.cur.kastrell-previous"), "earlier omega");  // UTF-8
+    EXPECT_EQ(files.at("Kastrell\\mine.cur"), "the user's own");
+    files.erase("Kastrell\\\xCE\xA9.cur.kastrell-previous");
+    for (const auto& [name, bytes] : files) EXPECT_FALSE(isKeptCopyName(name) || name.ends_with("journal")) << name;
+}
+
+TEST_F(RollbackTest, ASecondSetupWhileOneInstallsChangesNothing) {
+    makeEarlierSetup();
+    const auto filesBefore = folderContents();
+    const std::string registryBefore = exportedKey("Control Panel");
+    // As the first one holds it while it installs.
+    auto first = HeldFile::open(journal(), true);
+
+    for (const Failure& failure : {installFailure(), putRightFailure()}) {
+        EXPECT_EQ(failure.number(), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+        EXPECT_NE(failure.subject().find("Another Kastrell Setup is installing"), std::string::npos) << failure.subject();
+        EXPECT_EQ(failure.outcome(), "");
+    }
+    first->remove();
+    EXPECT_EQ(folderContents(), filesBefore);
+    EXPECT_EQ(exportedKey("Control Panel"), registryBefore);
+}
+
+struct DamagedJournal {
+    std::string name;
+    std::function<std::string(const std::wstring& folder)> bytes;
+    std::string reported;
+};
+
+void PrintTo(const DamagedJournal& journal, std::ostream* out) { *out << journal.name; }
+
+std::string entry(JournalEntry::Kind kind, const std::wstring& path, const std::wstring& name = L"") {
+    return encodedEntry({kind, path, name, RegistryValue{REG_SZ, "x"}});
+}
+
+// Each would, if followed, put a kept copy back over the user's file or
+// touch what is not the scheme's.
+std::vector<DamagedJournal> damagedJournals() {
+    using Kind = JournalEntry::Kind;
+    const auto aside = [](const std::wstring& folder) { return entry(Kind::replacedFile, folder + L"qilo.cur"); };
+    return {
+        {"Truncated", [&](const std::wstring& folder) {
+             const std::string whole = journalHeader() + aside(folder) + entry(Kind::wroteValue, L"Control Panel\\cursors", L"Arrow");
+             return whole.substr(0, whole.size() - 3);
+         }, "is truncated at byte"},
+        {"TruncatedHeader", [](const std::wstring&) { return journalHeader().substr(0, 5); }, "is truncated at byte 5"},
+        {"OtherVersion", [&](const std::wstring& folder) {
+             std::string bytes = journalHeader() + aside(folder);
+             bytes[4] = 2;
+             return bytes;
+         }, "is of version 2; this Setup reads version 1"},
+        {"NotAJournal", [](const std::wstring&) { return std::string("[Kastrell]\r\nqilo.cur\r\n"); }, "is not a journal"},
+        {"UnknownEntry", [&](const std::wstring& folder) { return journalHeader() + aside(folder) + std::string(8, '\0'); },
+         "is damaged at byte "},
+        {"FileOutsideTheFolder", [&](const std::wstring& folder) {
+             return journalHeader() + aside(folder) + entry(Kind::madeFile, L"C:\\windows\\system32\\user32.dll");
+         }, "names the file \"C:\\windows\\system32\\user32.dll\" at byte "},
+        {"FileAboveTheFolder", [&](const std::wstring& folder) {
+             return journalHeader() + aside(folder) + entry(Kind::madeFile, folder + L"..\\mine.cur");
+         }, "outside the scheme folder"},
+        {"AnotherFolder", [&](const std::wstring& folder) {
+             return journalHeader() + entry(Kind::madeFolder, folder + L"sub\\") + aside(folder);
+         }, "not the scheme folder"},
+        {"KeyOutsideCursors", [&](const std::wstring& folder) {
+             return journalHeader() + aside(folder) +
+                    entry(Kind::wroteValue, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"x");
+         }, "names the registry key HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run at byte "},
+        {"KeyLikeCursors", [&](const std::wstring& folder) {
+             return journalHeader() + aside(folder) + entry(Kind::madeKey, L"Control Panel\\cursorsX");
+         }, "outside HKEY_CURRENT_USER\\Control Panel\\cursors"},
+    };
+}
+
+class DamagedJournalTest : public EarlierSetupTest, public ::testing::WithParamInterface<DamagedJournal> {};
+
+// Reported at the start and at Install alike, nothing followed: the earlier
+// qilo.cur stays aside, the journal stays for the user to see.
+TEST_P(DamagedJournalTest, IsReportedAndNotFollowed) {
+    makeEarlierSetup();
+    MoveFileA(folder_.path("Kastrell\\qilo.cur").c_str(),
+              folder_.path(std::string("Kastrell\\qilo.cur") + keptCopySuffix).c_str());
+    folder_.write("Kastrell\\qilo.cur", "the user's newer qilo");
+    std::ofstream(std::filesystem::path(journal()), std::ios::binary) << GetParam().bytes(fromAnsiCodePage(destination()));
+    const auto filesBefore = folderContents();
+    const std::string registryBefore = exportedKey("Control Panel");
+
+    for (const Failure& failure : {putRightFailure(), installFailure()}) {
+        EXPECT_EQ(failure.number(), static_cast<unsigned long>(ERROR_INVALID_DATA));
+        EXPECT_NE(failure.subject().find(toAnsiCodePage(journal()) + "\", left by an installation that did not end"),
+                  std::string::npos)
+            << failure.subject();
+        EXPECT_NE(failure.subject().find(GetParam().reported), std::string::npos) << failure.subject();
+        EXPECT_NE(failure.subject().find("has changed nothing"), std::string::npos);
+        EXPECT_EQ(folderContents(), filesBefore);
+        EXPECT_EQ(exportedKey("Control Panel"), registryBefore);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Journals, DamagedJournalTest, ::testing::ValuesIn(damagedJournals()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace kastrell
