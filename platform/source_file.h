@@ -25,6 +25,10 @@ private:
     FileHandle file_;
 };
 
+// What an open source holds, read from its start through its handle: the
+// bytes a copy of it gets.
+std::string contentsOf(const SourceFile& source);
+
 // Where a handle leads once every link is followed ("\\?\C:\..."): the system's
 // own answer, through the wide call. Empty when the system cannot tell.
 std::wstring finalPathOf(HANDLE handle);
