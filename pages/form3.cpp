@@ -1,5 +1,6 @@
 #include "pages/form3.h"
 
+#include "install/seal.h"
 #include "pages/form1.h"
 #include "pages/form2.h"
 #include "platform/failure.h"
@@ -48,9 +49,11 @@ Form3::Form3() : Form(design) {}
 
 std::wstring readLicence() {
     std::wstring text;
+    std::string bytes;
     bool tooLarge = false;
     try {
         WideTextFile file(licenceName, licenceSizeLimit);
+        bytes = file.bytes();
         tooLarge = !file.whole();
         while (!tooLarge && !file.atEnd()) text += file.readLine();
     } catch (const Failure& failure) {
@@ -58,6 +61,7 @@ std::wstring readLicence() {
                       std::string("The licence \"") + licenceName + "\" cannot be read in the folder \"" +
                           currentFolder() + "\".");
     }
+    checkSealed(licenceName, bytes);
     if (tooLarge)
         throw systemFailure(ERROR_INVALID_DATA, std::string("The licence \"") + licenceName + "\" in the folder \"" +
                                                       currentFolder() + "\" is larger than " +

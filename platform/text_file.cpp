@@ -44,10 +44,9 @@ std::basic_string<Char> textOf(std::string bytes) {
 
 template <class Char>
 BasicTextFile<Char>::BasicTextFile(std::string path, std::size_t limit) : path_(std::move(path)) {
-    std::string bytes = readUpTo(path_, limit);
-    whole_ = bytes.size() <= limit;
-    if (!whole_) bytes.resize(limit);
-    content_ = textOf<Char>(std::move(bytes));
+    bytes_ = readUpTo(path_, limit);
+    whole_ = bytes_.size() <= limit;
+    content_ = textOf<Char>(bytes_.substr(0, limit));
 }
 
 template <class Char>
