@@ -117,7 +117,7 @@ cp "$build/kastrell-setup.exe.debug" "$out/$name.exe.debug"
 # the same bytes can be made again once the packages have moved on (README).
 gxx=$(command -v x86_64-w64-mingw32-g++-posix)
 tools=("$gxx" "$("$gxx" -print-prog-name=cc1plus)" "$("$gxx" -print-file-name=libstdc++.a)"
-  "$("$gxx" -print-file-name=libmsvcrt.a)" "$(command -v x86_64-w64-mingw32-ld)"
+  "$("$gxx" -print-file-name=libmsvcrt.a)" "$("$gxx" -print-libgcc-file-name)" "$(command -v x86_64-w64-mingw32-ld)"
   "$(command -v cmake)" "$(command -v zip)" "$(command -v osslsigncode)")
 {
   echo "Source: kastrell-setup $version"
