@@ -1,7 +1,8 @@
 #include "install/seal.h"
 
 #include "platform/failure.h"
-#include "platform/file_system.h"
+#include "platform/held_folder.h"
+#include "platform/text_decoding.h"
 
 #include <windows.h>
 #include <bcrypt.h>
@@ -15,7 +16,7 @@ namespace {
 
 struct SealedFile {
     std::string hash;  // SHA-256, 64 lowercase hex digits
-    std::string name;
+    std::wstring name;  // converted as the script's names are
 };
 
 // The seal resource's lines, "HASH  NAME"; nothing when there is none.
@@ -29,7 +30,7 @@ std::optional<std::vector<SealedFile>> readSeal() {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
         const std::string_view line = text.substr(start, end - start);
-        if (line.size() > 66) files.push_back({std::string(line.substr(0, 64)), std::string(line.substr(66))});
+        if (line.size() > 66) files.push_back({std::string(line.substr(0, 64)), fromAnsiCodePage(line.substr(66))});
         start = end + 1;
     }
     return files;
@@ -68,15 +69,17 @@ std::string sha256Hex(std::string_view bytes) {
 
 bool isSealed() { return seal().has_value(); }
 
-void checkSealed(const std::string& name, std::string_view bytes) {
+void checkSealed(const std::wstring& name, std::string_view bytes) {
     if (!isSealed()) return;
     const std::string hash = sha256Hex(bytes);
     for (const SealedFile& file : *seal())
         if (file.name == name && file.hash == hash) return;
-    throw systemFailure(ERROR_INVALID_DATA, "\"" + name + "\" in the folder \"" + currentFolder() +
+    throw systemFailure(ERROR_INVALID_DATA, quotedPath(name) + " in the folder \"" + startFolder().shownName() +
                                                 "\" is not the file this setup was released with: it has been "
                                                 "changed since. Get the setup again from its publisher.");
 }
+
+void checkSealed(const std::string& name, std::string_view bytes) { checkSealed(fromAnsiCodePage(name), bytes); }
 
 void checkSealed(const SourceFile& source) {
     if (isSealed()) checkSealed(source.name(), contentsOf(source));

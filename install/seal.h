@@ -15,8 +15,9 @@ namespace kastrell {
 bool isSealed();
 
 // Throws Failure naming the file when the program is sealed and `bytes`, read
-// from the file `name` (as the script writes it), are not what the release
-// held under that name.
+// from the file `name` (as the script's names are converted), are not what the
+// release held under that name.
+void checkSealed(const std::wstring& name, std::string_view bytes);
 void checkSealed(const std::string& name, std::string_view bytes);
 // The same for a copy source, its bytes read through its open handle, which
 // nobody can write while it is held: the bytes checked are the bytes copied.

@@ -5,6 +5,7 @@
 // Prints each problem, with file and line, and exits 1; exits 0 when all is
 // well. A build tool: it is not shipped.
 #include "platform/file_system.h"
+#include "platform/held_folder.h"
 #include "tools/folder_check.h"
 
 #include <cstdio>
@@ -15,6 +16,6 @@ int main() {
     for (const std::string& problem : problems) std::fprintf(stderr, "%s\n", problem.c_str());
     if (!problems.empty()) return 1;
     std::printf("%s: install.txt, file11.c and the ten cursors are as the wizard and the scheme need them.\n",
-                kastrell::currentFolder().c_str());
+                kastrell::startFolder().shownName().c_str());
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "pages/form3.h"
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "platform/held_folder.h"
 #include "platform/text_decoding.h"
 
 #include <windows.h>
@@ -120,6 +121,7 @@ std::string cursorProblem(const std::string& bytes, bool animated) {
 std::vector<std::string> folderProblems() {
     std::vector<std::string> problems;
     try {
+        startFolder();
         readLicence();
     } catch (const Failure& failure) {
         problems.push_back(failureText(failure));
