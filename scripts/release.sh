@@ -63,6 +63,20 @@ version=$(sed -n 's/^project(kastrell-setup VERSION \([0-9.]*\).*/\1/p' CMakeLis
 name=kastrell-setup-$version$uncommitted
 epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 
+# What makes it: the Debian packages of the toolchain, for the .buildinfo, so
+# that the same bytes can be made again once the packages have moved on (README).
+gxx=$(command -v x86_64-w64-mingw32-g++-posix)
+tools=("$gxx" "$("$gxx" -print-prog-name=cc1plus)" "$("$gxx" -print-file-name=libstdc++.a)"
+  "$("$gxx" -print-file-name=libmsvcrt.a)" "$("$gxx" -print-libgcc-file-name)" "$(command -v x86_64-w64-mingw32-ld)"
+  "$(command -v cmake)" "$(command -v zip)" "$(command -v osslsigncode)")
+owners=()
+for tool in "${tools[@]}"; do
+  owner=$(dpkg -S "$(readlink -f "$tool")" 2>/dev/null | cut -d: -f1) ||
+    fail "$tool is not from a Debian package, so the .buildinfo cannot name it; install the Debian one (scripts/setup.sh)."
+  owners+=(${owner//,/ })
+done
+mapfile -t packages < <(printf '%s\n' "${owners[@]}" | LC_ALL=C sort -u | xargs dpkg-query -W -f=' ${Package} ${Version}\n')
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/kastrell-release.XXXXXX")
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -112,21 +126,13 @@ find "$stage/$scheme" -type f -exec chmod 644 {} + -exec touch -d "@$epoch" {} +
 (cd "$stage" && find "$scheme" -type f | LC_ALL=C sort | TZ=UTC zip -q -X -D -9 "$out/$name.zip" -@)
 (cd "$out" && sha256sum "$name.zip" >SHA256SUMS)
 cp "$build/kastrell-setup.exe.debug" "$out/$name.exe.debug"
-
-# What made it: the commit and the Debian packages of the toolchain, so that
-# the same bytes can be made again once the packages have moved on (README).
-gxx=$(command -v x86_64-w64-mingw32-g++-posix)
-tools=("$gxx" "$("$gxx" -print-prog-name=cc1plus)" "$("$gxx" -print-file-name=libstdc++.a)"
-  "$("$gxx" -print-file-name=libmsvcrt.a)" "$("$gxx" -print-libgcc-file-name)" "$(command -v x86_64-w64-mingw32-ld)"
-  "$(command -v cmake)" "$(command -v zip)" "$(command -v osslsigncode)")
 {
   echo "Source: kastrell-setup $version"
   echo "Commit: $commit${uncommitted:+ with uncommitted changes}"
   echo "Source-Date-Epoch: $epoch"
   echo "Signed: ${signing:-no}"
   echo "Built-With:"
-  for tool in "${tools[@]}"; do dpkg -S "$(readlink -f "$tool")" | cut -d: -f1; done | tr ', ' '\n\n' |
-    sed '/^$/d' | LC_ALL=C sort -u | xargs dpkg-query -W -f=' ${Package} ${Version}\n'
+  printf '%s\n' "${packages[@]}"
   echo "SHA256: $(cut -d' ' -f1 "$out/SHA256SUMS") $name.zip"
 } >"$out/$name.buildinfo"
 
