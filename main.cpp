@@ -6,11 +6,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <delayimp.h>
-
-#include <cstdio>
-#include <cstring>
-#include <string>
 
 // The C runtime's start (mingw-w64's crt2.o): it initialises the runtime, runs
 // the static initialisers and calls WinMain.
@@ -19,7 +14,7 @@ extern "C" int WinMainCRTStartup();
 namespace {
 
 // user32 taken by its full path from the system folder, so that a report's
-// MessageBoxA finds that one loaded instead of looking for it.
+// MessageBoxW finds that one loaded instead of looking for it.
 bool loadUser32FromSystemFolder() {
     wchar_t path[MAX_PATH];
     const UINT length = GetSystemDirectoryW(path, MAX_PATH - 12);
@@ -39,40 +34,7 @@ void loadWhatWineDelayLoads() {
         LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-// The report for when user32, which shows it, is not to be had: on stderr.
-[[noreturn]] void reportOnStderrAndExit(const kastrell::Failure& failure) {
-    std::fprintf(stderr, "%s\n", kastrell::reportText(failure).c_str());
-    ExitProcess(1);
-}
-
-// What could not be delay-loaded, in a report's words.
-std::string delayLoadSubject(unsigned notification, const DelayLoadInfo& info) {
-    const std::string dll = std::string("the system's DLL \"") + info.szDll + "\"";
-    if (notification == dliFailLoadLib) return "Setup cannot load " + dll + ".";
-    const std::string function = info.dlp.fImportByName ? std::string(info.dlp.szProcName)
-                                                        : "number " + std::to_string(info.dlp.dwOrdinal);
-    return "Setup cannot find the function " + function + " in " + dll +
-           ": this version of Windows lacks it.";
-}
-
-// Called by the delay-load helper when a DLL or function cannot be loaded
-// (GetDpiForWindow on an early Windows 10, say), instead of its raising an
-// exception that nothing would explain. The report needs user32's
-// MessageBoxA: when user32 is what failed, it goes to stderr only.
-FARPROC WINAPI reportFailedDelayLoad(unsigned notification, PDelayLoadInfo info) {
-    if (notification != dliFailLoadLib && notification != dliFailGetProc) return nullptr;
-    const kastrell::Failure failure = kastrell::systemFailure(info->dwLastError, delayLoadSubject(notification, *info));
-    if (_stricmp(info->szDll, "user32.dll") != 0) kastrell::reportAndExit(failure);
-    reportOnStderrAndExit(failure);
-}
-
 }  // namespace
-
-// Read by mingw-w64's delay-load helper (__delayLoadHelper2); defined here, it
-// takes the place of the runtime library's empty one.
-extern "C" {
-PfnDliHook __pfnDliFailureHook2 = reportFailedDelayLoad;
-}
 
 // The program's entry point (CMakeLists.txt). The program runs elevated from
 // the scheme's folder, which anyone may have put files into, so no DLL may be
@@ -83,12 +45,12 @@ PfnDliHook __pfnDliFailureHook2 = reportFailedDelayLoad;
 // can call into one. If that fails, the program reports it and ends.
 // No stack guard: the runtime it starts sets the guard's value anew.
 extern "C" __attribute__((no_stack_protector)) int kastrellStart() {
-    if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) || !SetDllDirectoryA("")) {
+    if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) || !SetDllDirectoryW(L"")) {
         const DWORD code = GetLastError();
         const kastrell::Failure failure = kastrell::systemFailure(
             code, "The search for DLLs could not be limited to the system folder.");
         if (loadUser32FromSystemFolder()) kastrell::reportAndExit(failure);
-        reportOnStderrAndExit(failure);
+        kastrell::reportOnStderrAndExit(failure);
     }
     loadWhatWineDelayLoads();
     return WinMainCRTStartup();

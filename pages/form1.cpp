@@ -3,6 +3,7 @@
 #include "pages/form2.h"
 #include "pages/form3.h"
 #include "platform/forms.h"
+#include "platform/text_decoding.h"
 #include "res/resource.h"
 
 namespace kastrell {
@@ -63,7 +64,7 @@ void Form1::showProgress() { setVisible(progress, true); }
 
 void Form1::setProgress(int position) { setPosition(progress, position); }
 
-void Form1::setStatus(const std::string& caption) { setText(Label1, caption); }
+void Form1::setStatus(const std::string& caption) { setText(Label1, fromAnsiCodePage(caption)); }
 
 void Form1::ShowCompletedState() {
     setVisible(back, false);

@@ -4,8 +4,6 @@
 #include "pages/form3.h"
 #include "platform/forms.h"
 
-#include <string>
-
 namespace kastrell {
 namespace {
 
@@ -23,8 +21,7 @@ constexpr FormDesign design{.caption = "Exit Setup", .icon = 0, .clientWidth = 3
 Form2::Form2() : Form(design) {}
 
 void Form2::Form_Load() {
-    setText(Label1, std::string("   Are you sure you want to exit setup ?") + "\r\n" +
-                        "To exit click 'Yes' to Resume click 'No' ");
+    setText(Label1, L"   Are you sure you want to exit setup ?\r\nTo exit click 'Yes' to Resume click 'No' ");
 }
 
 void Form2::onClick(int id) {

@@ -1,5 +1,7 @@
 #include "platform/failure.h"
 
+#include "platform/text_decoding.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -44,11 +46,18 @@ std::string reportText(const Failure& failure) {
     return text;
 }
 
+void reportOnStderrAndExit(const Failure& failure) {
+    std::fprintf(stderr, "%s\n", reportText(failure).c_str());
+    std::fflush(stderr);
+    ExitProcess(1);
+}
+
 void reportAndExit(const Failure& failure) {
     const std::string text = reportText(failure);
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
-    MessageBoxA(nullptr, text.c_str(), programName, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    // The report's names are the script's bytes: converted once, as every text shown.
+    MessageBoxW(nullptr, fromAnsiCodePage(text).c_str(), programName, MB_OK | MB_ICONERROR | MB_TASKMODAL);
     ExitProcess(1);
 }
 

@@ -43,7 +43,11 @@ std::string reportText(const Failure& failure);
 // from a console.
 [[noreturn]] void reportAndExit(const Failure& failure);
 
+// The report on stderr alone, for when user32, which shows the box, is not
+// to be had; ends the process with status 1.
+[[noreturn]] void reportOnStderrAndExit(const Failure& failure);
+
 // The program's name, as the report's caption.
-inline constexpr const char* programName = "Kastrell Setup";
+inline constexpr const wchar_t* programName = L"Kastrell Setup";
 
 }  // namespace kastrell

@@ -2,28 +2,34 @@
 
 #include "platform/failure.h"
 #include "platform/forms.h"
+#include "platform/text_decoding.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 #include <new>
+#include <utility>
 
 namespace kastrell {
 namespace {
 
-constexpr const char* windowClassName = "KastrellForm";
+constexpr const wchar_t* windowClassName = L"KastrellForm";
 
-HINSTANCE instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
-void registerWindowClass(WNDPROC procedure) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance();
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = windowClassName;
-    RegisterClassExA(&windowClass);  // fails harmlessly once it is registered
+// Registered by the first load, for the process's life.
+void registerWindowClassOnce(WNDPROC procedure) {
+    static const ATOM registered = [procedure] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance();
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        windowClass.lpszClassName = windowClassName;
+        return RegisterClassExW(&windowClass);
+    }();
+    (void)registered;
 }
 
 DWORD frameStyle(const FormDesign& design) {
@@ -36,31 +42,27 @@ DWORD frameExStyle(const FormDesign& design) {
 }
 
 struct ControlClass {
-    const char* name;
+    const wchar_t* name;
     DWORD style;
     DWORD exStyle;
-    bool unicode = false;  // made with the wide call
 };
 
+// Every control is a Unicode window: an ANSI one would hold its text in the
+// code page, losing what the code page lacks.
 ControlClass controlClass(ControlKind kind) {
     switch (kind) {
-    case ControlKind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
-    case ControlKind::CheckBox: return {"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
-    case ControlKind::Label: return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::CheckBox: return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::Label: return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
     case ControlKind::TextBox:
-        // An ANSI edit control would hold its text in the code page, losing
-        // what the wide call sets.
-        return {"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
-                WS_EX_CLIENTEDGE, true};
-    case ControlKind::Picture: return {"STATIC", SS_ICON | SS_CENTERIMAGE, 0};
-    case ControlKind::ProgressBar: return {PROGRESS_CLASSA, 0, 0};
+        return {L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::Picture: return {L"STATIC", SS_ICON | SS_CENTERIMAGE, 0};
+    case ControlKind::ProgressBar: return {PROGRESS_CLASSW, 0, 0};
     }
-    return {"STATIC", 0, 0};
+    return {L"STATIC", 0, 0};
 }
 
 Font messageFontFor(UINT dpi) {
-    // The one call with no "A" form: it fills the wide structure, and an
-    // "A" structure there would be overrun.
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
@@ -68,13 +70,13 @@ Font messageFontFor(UINT dpi) {
 }
 
 Font fontFor(const FontDesign& design, UINT dpi) {
-    LOGFONTA font{};
+    LOGFONTW font{};
     font.lfHeight = -MulDiv(design.hundredthsOfPoint, static_cast<int>(dpi), 7200);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = design.charset;
     font.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynA(font.lfFaceName, design.face, LF_FACESIZE);
-    return Font(CreateFontIndirectA(&font));
+    lstrcpynW(font.lfFaceName, fromAnsiCodePage(design.face).c_str(), LF_FACESIZE);
+    return Font(CreateFontIndirectW(&font));
 }
 
 HWND createControl(HWND parent, const ControlDesign& design) {
@@ -83,14 +85,9 @@ HWND createControl(HWND parent, const ControlDesign& design) {
     if (design.visible) style |= WS_VISIBLE;
     if (!design.enabled) style |= WS_DISABLED;
     const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id));
-    const char* text = design.kind == ControlKind::Picture ? "" : design.text;
-    if (!kind.unicode)
-        return CreateWindowExA(kind.exStyle, kind.name, text, style, 0, 0, 0, 0, parent, id, instance(), nullptr);
-    std::wstring className(kind.name, kind.name + lstrlenA(kind.name));
-    HWND window = CreateWindowExW(kind.exStyle, className.c_str(), L"", style, 0, 0, 0, 0, parent, id,
-                                  instance(), nullptr);
-    if (window) SetWindowTextA(window, text);
-    return window;
+    const std::wstring text = fromAnsiCodePage(design.kind == ControlKind::Picture ? "" : design.text);
+    return CreateWindowExW(kind.exStyle, kind.name, text.c_str(), style, 0, 0, 0, 0, parent, id, instance(),
+                           nullptr);
 }
 
 }  // namespace
@@ -102,31 +99,31 @@ COLORREF textColourShown(COLORREF designed, bool highContrast) {
 }
 
 bool highContrastOn() {
-    HIGHCONTRASTA setting{};
+    HIGHCONTRASTW setting{};
     setting.cbSize = sizeof setting;
-    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
            (setting.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-Form::~Form() { unload(); }
+Form::Busy::~Busy() {
+    if (--form_.busy_ == 0 && !form_.ownedByWindow_) delete &form_;
+}
 
 HWND Form::control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
 
-void Form::setText(int id, const std::string& text) { SetWindowTextA(control(id), text.c_str()); }
-
 void Form::setText(int id, const std::wstring& text) { SetWindowTextW(control(id), text.c_str()); }
 
-std::string Form::text(int id) const {
+std::wstring Form::text(int id) const {
     HWND window = control(id);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
 void Form::setVisible(int id, bool visible) { ShowWindow(control(id), visible ? SW_SHOW : SW_HIDE); }
 
 bool Form::isVisible(int id) const {
-    return (GetWindowLongA(control(id), GWL_STYLE) & WS_VISIBLE) != 0;
+    return (GetWindowLongW(control(id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void Form::setEnabled(int id, bool enabled) { EnableWindow(control(id), enabled); }
@@ -134,7 +131,7 @@ void Form::setEnabled(int id, bool enabled) { EnableWindow(control(id), enabled)
 bool Form::isEnabled(int id) const { return control(id) && IsWindowEnabled(control(id)); }
 
 int Form::checkValue(int id) const {
-    switch (SendMessageA(control(id), BM_GETCHECK, 0, 0)) {
+    switch (SendMessageW(control(id), BM_GETCHECK, 0, 0)) {
     case BST_CHECKED: return 1;
     case BST_INDETERMINATE: return 2;
     default: return 0;
@@ -145,14 +142,14 @@ void Form::setPosition(int id, int position) {
     HWND bar = control(id);
     // A themed bar animates towards a higher position; stepping past it and
     // back makes it show the new position at once.
-    const auto maximum = static_cast<int>(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
-    if (position < maximum) SendMessageA(bar, PBM_SETPOS, position + 1, 0);
-    SendMessageA(bar, PBM_SETPOS, position, 0);
+    const auto maximum = static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    if (position < maximum) SendMessageW(bar, PBM_SETPOS, position + 1, 0);
+    SendMessageW(bar, PBM_SETPOS, position, 0);
     RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 int Form::position(int id) const {
-    return static_cast<int>(SendMessageA(control(id), PBM_GETPOS, 0, 0));
+    return static_cast<int>(SendMessageW(control(id), PBM_GETPOS, 0, 0));
 }
 
 void Form::click(int id) {
@@ -160,20 +157,22 @@ void Form::click(int id) {
     // As a user's click: a hidden or disabled control, or a window that a
     // modal window has disabled, takes none.
     if (!window || !IsWindowVisible(window) || !IsWindowEnabled(window) || !IsWindowEnabled(hwnd_)) return;
-    SendMessageA(window, BM_CLICK, 0, 0);
+    SendMessageW(window, BM_CLICK, 0, 0);
 }
 
 void Form::load(HWND owner) {
-    registerWindowClass(windowProc);
+    registerWindowClassOnce(windowProc);
+    highContrast_ = highContrastSetting();
     POINT cursor{};
     GetCursorPos(&cursor);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
 
     // Made on the monitor where the user works, so that it takes that monitor's DPI.
-    CreateWindowExA(frameExStyle(design_), windowClassName, design_.caption, frameStyle(design_),
-                    monitor.rcWork.left, monitor.rcWork.top, 1, 1, owner, nullptr, instance(), this);
+    CreateWindowExW(frameExStyle(design_), windowClassName, fromAnsiCodePage(design_.caption).c_str(),
+                    frameStyle(design_), monitor.rcWork.left, monitor.rcWork.top, 1, 1, owner, nullptr,
+                    instance(), this);
     if (!hwnd_) throw systemFailure(GetLastError(), "Cannot make the window \"" + std::string(design_.caption) + "\".");
     dpi_ = GetDpiForWindow(hwnd_);
 
@@ -182,7 +181,7 @@ void Form::load(HWND owner) {
             throw systemFailure(GetLastError(), "Cannot make the controls of the window \"" +
                                                     std::string(design_.caption) + "\".");
         if (design.kind == ControlKind::ProgressBar)
-            SendMessageA(control(design.id), PBM_SETRANGE32, 0, design.maximum);
+            SendMessageW(control(design.id), PBM_SETRANGE32, 0, design.maximum);
     }
     applyLayout();
 
@@ -210,7 +209,7 @@ void Form::applyLayout() {
     if (design_.icon) {
         for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
             HICON icon = keepIcon(design_.icon, GetSystemMetricsForDpi(metric, dpi_));
-            SendMessageA(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+            SendMessageW(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
         }
     }
     for (const ControlDesign& design : design_.controls) {
@@ -223,17 +222,17 @@ void Form::applyLayout() {
             ownFonts_.push_back(fontFor(*design.font, dpi_));
             font = ownFonts_.back().get();
         }
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         if (design.kind == ControlKind::Picture && design.icon) {
             HICON icon = keepIcon(design.icon, twipsToPixels(r.width, dpi_));
-            SendMessageA(window, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+            SendMessageW(window, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         }
     }
 }
 
 HICON Form::keepIcon(int resource, int size) {
     icons_.emplace_back(static_cast<HICON>(
-        LoadImageA(instance(), MAKEINTRESOURCEA(resource), IMAGE_ICON, size, size, 0)));
+        LoadImageW(instance(), MAKEINTRESOURCEW(resource), IMAGE_ICON, size, size, 0)));
     return icons_.back().get();
 }
 
@@ -259,8 +258,8 @@ void Form::unload() {
     if (!hwnd_) return;
     // Enabled before this window goes, so that activation returns to them.
     enableWhatIDisabled();
-    DestroyWindow(hwnd_);
-    hwnd_ = nullptr;
+    // Not loaded from here on; the window's end may free this object.
+    DestroyWindow(std::exchange(hwnd_, nullptr));
 }
 
 void Form::enableWhatIDisabled() {
@@ -288,26 +287,33 @@ LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 LRESULT Form::route(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (!Forms::enlist(*form)) return FALSE;  // the window is not made
         form->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        form->ownedByWindow_ = true;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        form->hwnd_ = nullptr;
-        // Destroyed by someone else (with its owner, say): the windows it
-        // disabled come back, and it leaves the list, which may release it.
-        form->enableWhatIDisabled();
-        Forms::forget(*form);
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->windowEnded();
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    // Held for the message, since closing (WM_CLOSE) lets the registry go of
-    // the form; none while the form is being destroyed.
-    const std::shared_ptr<Form> keep = form->weak_from_this().lock();
-    if (!keep) return DefWindowProcA(hwnd, message, wParam, lParam);
-    return keep->handle(message, wParam, lParam);
+    // No handler runs once the form is closing.
+    if (!form->loaded()) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const Busy busy(*form);
+    return form->handle(message, wParam, lParam);
+}
+
+void Form::windowEnded() {
+    hwnd_ = nullptr;
+    ownedByWindow_ = false;
+    // Destroyed by someone else (with its owner, say): the windows it
+    // disabled come back.
+    enableWhatIDisabled();
+    Forms::forget(*this);
+    if (!busy_) delete this;
 }
 
 LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -317,17 +323,18 @@ LRESULT Form::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         HANDLE_MSG(hwnd, WM_CLOSE, onClose);
         HANDLE_MSG(hwnd, WM_ACTIVATE, onActivate);
         HANDLE_MSG(hwnd, WM_CTLCOLORSTATIC, onCtlColor);
+    case WM_SETTINGCHANGE:
+        onSettingChange();
+        break;  // and on to the default handling
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 void Form::onCommand(HWND, int id, HWND control, UINT notification) {
     if (!control || notification != BN_CLICKED) return;
-    // Keeps this object alive should the handler close its own window.
-    const std::shared_ptr<Form> keep = shared_from_this();
     onClick(id);
     keepFocusUsable();
 }
@@ -348,15 +355,23 @@ void Form::onActivate(HWND, UINT state, HWND, BOOL) {
 
 HBRUSH Form::onCtlColor(HWND, HDC dc, HWND control, int) {
     // The system's brush (button face for labels and read-only text boxes);
-    // only the text colour may be the design's own. High contrast is asked
-    // for at each paint, so that a theme switched meanwhile is honoured.
+    // only the text colour may be the design's own.
     const auto brush = reinterpret_cast<HBRUSH>(
-        DefWindowProcA(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+        DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
     const int id = GetDlgCtrlID(control);
     for (const ControlDesign& design : design_.controls)
         if (design.id == id && design.textColour != CLR_INVALID)
-            SetTextColor(dc, textColourShown(design.textColour, highContrastOn()));
+            SetTextColor(dc, textColourShown(design.textColour, highContrast_));
     return brush;
+}
+
+// A theme switched meanwhile is honoured: the controls are drawn again when
+// high contrast went on or off.
+void Form::onSettingChange() {
+    const bool highContrast = highContrastSetting();
+    if (highContrast == highContrast_) return;
+    highContrast_ = highContrast;
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Form::onDpiChanged(UINT dpi, const RECT& suggested) {

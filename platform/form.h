@@ -2,12 +2,14 @@
 // A top-level window built from a design table: its controls, their
 // rectangles in twips, initial states and tab order. Loading creates the
 // controls and runs Form_Load; unloading destroys them. The Forms registry
-// (forms.h) decides when that happens.
+// (forms.h) decides when that happens. The object lives with its window: made
+// for one loading, it is freed as its window ends (WM_NCDESTROY), or, when one
+// of its handlers is running then, as that handler returns. Every window call
+// is a wide one: texts are UTF-16 from the script to the screen.
 #include "platform/handle.h"
 
 #include <windows.h>
 
-#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -59,9 +61,8 @@ struct FormDesign {
     bool dialog = false;  // a dialog frame without icon or minimise box
 };
 
-class Form : public std::enable_shared_from_this<Form> {
+class Form {
 public:
-    virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
@@ -71,11 +72,8 @@ public:
     HWND control(int id) const;
 
     // Control operations.
-    void setText(int id, const std::string& text);
-    // Through the wide call, for text beyond the ANSI code page; a text box
-    // keeps every character (it is made a Unicode window).
     void setText(int id, const std::wstring& text);
-    std::string text(int id) const;
+    std::wstring text(int id) const;
     void setVisible(int id, bool visible);
     bool isVisible(int id) const;
     void setEnabled(int id, bool enabled);
@@ -90,13 +88,32 @@ public:
 
 protected:
     explicit Form(const FormDesign& design) : design_(design) {}
+    // Only the form itself frees it, as its window ends.
+    virtual ~Form() = default;
 
     virtual void Form_Load() {}
     // A shown, enabled button or check box was clicked.
     virtual void onClick(int id) = 0;
+    // Whether high contrast is on, asked at load and again when a system
+    // setting changes, not at every paint.
+    virtual bool highContrastSetting() const { return highContrastOn(); }
 
 private:
     friend class Forms;
+
+    // Held while one of the form's handlers, its loading or its modal loop
+    // runs: a window that ends meanwhile leaves the object to be freed as the
+    // last one returns.
+    class Busy {
+    public:
+        explicit Busy(Form& form) : form_(form) { ++form_.busy_; }
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        Form& form_;
+    };
 
     void load(HWND owner);
     void present();
@@ -111,15 +128,21 @@ private:
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT route(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window ends: it lets go of the form, which is freed unless busy.
+    void windowEnded();
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(HWND hwnd, int id, HWND control, UINT notification);
     void onClose(HWND hwnd);
     void onActivate(HWND hwnd, UINT state, HWND other, BOOL minimized);
     HBRUSH onCtlColor(HWND hwnd, HDC dc, HWND control, int kind);
     void onDpiChanged(UINT dpi, const RECT& suggested);
+    void onSettingChange();
 
     const FormDesign& design_;
-    HWND hwnd_ = nullptr;
+    HWND hwnd_ = nullptr;             // null once the form is closing
+    bool ownedByWindow_ = false;      // from WM_NCCREATE to WM_NCDESTROY
+    int busy_ = 0;
+    bool highContrast_ = false;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     HWND focus_ = nullptr;            // restored when the window is activated again
     std::vector<HWND> disabledByMe_;  // windows a modal form disabled; enabled as it goes

@@ -1,14 +1,20 @@
 #include "platform/forms.h"
 
-#include <map>
+#include <algorithm>
+#include <iterator>
 
 namespace kastrell {
 namespace {
 
-// The loaded forms, one per class: the program's only global state.
-std::map<std::type_index, std::shared_ptr<Form>>& loadedForms() {
-    static std::map<std::type_index, std::shared_ptr<Form>> forms;
-    return forms;
+// The forms whose windows exist, found here by their class: plain pointers to
+// objects their windows own, so that nothing is destroyed at exit. A program
+// shows a few forms at most.
+constinit Form* formsWithWindows[8] = {};
+
+template <class Visit>
+void forEachLoaded(Visit visit) {
+    for (Form* form : formsWithWindows)
+        if (form && form->loaded()) visit(*form);
 }
 
 void moveFocus(HWND window, bool backwards) {
@@ -17,58 +23,69 @@ void moveFocus(HWND window, bool backwards) {
 
 }  // namespace
 
-Form* Forms::find(std::type_index type) {
-    auto& forms = loadedForms();
-    const auto found = forms.find(type);
-    return found == forms.end() ? nullptr : found->second.get();
+Form* Forms::find(const std::type_info& type) {
+    Form* found = nullptr;
+    forEachLoaded([&](Form& form) {
+        if (typeid(form) == type) found = &form;
+    });
+    return found;
 }
 
-std::shared_ptr<Form> Forms::load(std::type_index type, std::shared_ptr<Form> form, HWND owner) {
-    loadedForms()[type] = form;
-    try {
-        form->load(owner);
-    } catch (...) {
-        close(*form);
-        throw;
-    }
-    return form;
-}
-
-void Forms::close(Form& form) {
-    // Whoever is running a handler of this form holds its own reference.
-    const std::shared_ptr<Form> keep = form.weak_from_this().lock();
-    if (!keep || !forget(form)) return;
-    keep->unload();
-}
-
-bool Forms::forget(const Form& form) {
-    auto& forms = loadedForms();
-    if (!std::erase_if(forms, [&](const auto& entry) { return entry.second.get() == &form; })) return false;
-    // A close sent from outside our loop (another thread or process) must
-    // still wake the loop, so that it sees that nothing is loaded any more.
-    if (forms.empty()) PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+bool Forms::enlist(Form& form) {
+    Form** free = std::find(std::begin(formsWithWindows), std::end(formsWithWindows), nullptr);
+    if (free == std::end(formsWithWindows)) return false;
+    *free = &form;
     return true;
 }
 
-bool Forms::anyLoaded() { return !loadedForms().empty(); }
+void Forms::forget(const Form& form) {
+    std::replace(std::begin(formsWithWindows), std::end(formsWithWindows), const_cast<Form*>(&form),
+                 static_cast<Form*>(nullptr));
+    // A close sent from outside our loop (another thread or process) must
+    // still wake the loop, so that it sees that nothing is loaded any more.
+    if (!anyLoaded()) PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+void Forms::load(Form& form, HWND owner) {
+    // A form whose window was never made, or ended while loading, is freed here.
+    const Form::Busy busy(form);
+    try {
+        form.load(owner);
+    } catch (...) {
+        close(form);
+        throw;
+    }
+}
+
+void Forms::close(Form& form) { form.unload(); }
+
+bool Forms::anyLoaded() {
+    bool any = false;
+    forEachLoaded([&](Form&) { any = true; });
+    return any;
+}
 
 HWND Forms::activeForm() {
     HWND active = GetActiveWindow();
-    for (const auto& [type, form] : loadedForms())
-        if (form->hwnd() == active) return active;
-    return nullptr;
+    HWND found = nullptr;
+    forEachLoaded([&](Form& form) {
+        if (form.hwnd() == active) found = active;
+    });
+    return found;
 }
 
-void Forms::runModal(const std::shared_ptr<Form>& form) {
-    for (const auto& [type, other] : loadedForms()) {
-        if (other == form || !IsWindowEnabled(other->hwnd())) continue;
-        EnableWindow(other->hwnd(), FALSE);
-        form->disabledByMe_.push_back(other->hwnd());
-    }
-    form->present();
+void Forms::runModal(Form& form) {
+    // The form outlives its window until this loop has seen it end.
+    const Form::Busy busy(form);
+    forEachLoaded([&](Form& other) {
+        if (&other == &form || !IsWindowEnabled(other.hwnd())) return;
+        EnableWindow(other.hwnd(), FALSE);
+        form.disabledByMe_.push_back(other.hwnd());
+    });
+    form.present();
     MSG message;
-    while (form->loaded()) {
-        if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+    while (form.loaded()) {
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
             PostQuitMessage(static_cast<int>(message.wParam));  // the outer loop ends too
             break;
         }
@@ -79,7 +96,7 @@ void Forms::runModal(const std::shared_ptr<Form>& form) {
 int Forms::run() {
     MSG message;
     while (anyLoaded()) {
-        if (GetMessageA(&message, nullptr, 0, 0) <= 0) return static_cast<int>(message.wParam);
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) return static_cast<int>(message.wParam);
         dispatch(message);
     }
     return 0;
@@ -96,16 +113,16 @@ void Forms::dispatch(MSG& message) {
             return;
         }
     }
-    if (root && IsDialogMessageA(root, &message)) return;
+    if (root && IsDialogMessageW(root, &message)) return;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
 }
 
 void Forms::discardPendingInput() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
-    while (PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
-    while (PeekMessageA(&message, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {}
+    while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
+    while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
+    while (PeekMessageW(&message, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE)) {}
 }
 
 }  // namespace kastrell

@@ -5,13 +5,13 @@
 // handlers runs stays a valid object until that handler returns. A form whose
 // window is destroyed, by whoever destroys it (closing an owner destroys the
 // windows it owns), is no longer loaded. The event loop ends when no form is
-// loaded.
+// loaded. The forms belong to their windows (form.h): nothing here is left to
+// free when the process ends, whatever is loaded then.
 #include "platform/form.h"
 
 #include <windows.h>
 
-#include <memory>
-#include <typeindex>
+#include <typeinfo>
 
 namespace kastrell {
 
@@ -20,9 +20,9 @@ public:
     // Loads the form if needed, shows it and returns at once.
     template <class F>
     static F& show() {
-        auto form = loadInstance<F>(nullptr);
-        form->present();
-        return static_cast<F&>(*form);
+        F& form = loadInstance<F>(nullptr);
+        form.present();
+        return form;
     }
 
     // Loads and shows the form over the others, which take no input until it
@@ -30,8 +30,7 @@ public:
     template <class F>
     static void showModal() {
         HWND owner = activeForm();
-        auto form = loadInstance<F>(owner);
-        runModal(form);
+        runModal(loadInstance<F>(owner));
     }
 
     template <class F>
@@ -42,7 +41,7 @@ public:
     // The loaded instance of F, or nullptr.
     template <class F>
     static F* find() {
-        return static_cast<F*>(find(std::type_index(typeid(F))));
+        return static_cast<F*>(find(typeid(F)));
     }
 
     // Closes a form; closing one that is not loaded does nothing.
@@ -59,18 +58,21 @@ private:
     friend class Form;
 
     template <class F>
-    static std::shared_ptr<Form> loadInstance(HWND owner) {
-        const std::type_index type(typeid(F));
-        if (Form* existing = find(type)) return existing->shared_from_this();
-        return load(type, std::make_shared<F>(), owner);
+    static F& loadInstance(HWND owner) {
+        if (F* existing = find<F>()) return *existing;
+        F* form = new F;  // its window's from WM_NCCREATE on
+        load(*form, owner);
+        return *form;
     }
 
-    static Form* find(std::type_index type);
-    // Takes the form off the list of loaded forms, as its window goes, by
-    // whoever destroys it; false when it was not on the list.
-    static bool forget(const Form& form);
-    static std::shared_ptr<Form> load(std::type_index type, std::shared_ptr<Form> form, HWND owner);
-    static void runModal(const std::shared_ptr<Form>& form);
+    static Form* find(const std::type_info& type);
+    // Puts a form whose window is being made on the list of loaded forms;
+    // false when the list is full.
+    static bool enlist(Form& form);
+    // Takes the form off the list as its window ends, by whoever destroys it.
+    static void forget(const Form& form);
+    static void load(Form& form, HWND owner);
+    static void runModal(Form& form);
     static HWND activeForm();
     static void dispatch(MSG& message);
 };

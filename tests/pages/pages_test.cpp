@@ -82,7 +82,7 @@ protected:
     static void expectFreshInstallPage(const Form1& page) {
         EXPECT_FALSE(page.isVisible(Form1::progress));
         EXPECT_EQ(page.position(Form1::progress), 0);
-        EXPECT_EQ(page.text(Form1::Label1), "");
+        EXPECT_EQ(page.text(Form1::Label1), L"");
         EXPECT_TRUE(page.isVisible(Form1::install));
         EXPECT_FALSE(page.isVisible(Form1::Finish));
         EXPECT_TRUE(page.isVisible(Form1::back));
@@ -158,7 +158,7 @@ TEST_F(PagesTest, FinishedStateLeavesOnlyFinish) {
     operations.ShowCompletedState();
     EXPECT_TRUE(page.isVisible(Form1::progress));
     EXPECT_EQ(page.position(Form1::progress), 24);
-    EXPECT_EQ(page.text(Form1::Label1), "Setup Completed");
+    EXPECT_EQ(page.text(Form1::Label1), L"Setup Completed");
     EXPECT_FALSE(page.isVisible(Form1::back));
     EXPECT_TRUE(page.isVisible(Form1::bcancel1));
     EXPECT_FALSE(page.isEnabled(Form1::bcancel1));
@@ -170,6 +170,15 @@ TEST_F(PagesTest, FinishedStateLeavesOnlyFinish) {
     page.click(Form1::Finish);
     EXPECT_FALSE(Forms::anyLoaded());
     EXPECT_EQ(Forms::run(), 0);
+}
+
+// The installation's texts are the script's bytes, shown as the code page's
+// characters: converted once on their way to the label.
+TEST_F(PagesTest, StatusShowsTheScriptsBytesAsTheCodePagesCharacters) {
+    Form1& page = Forms::show<Form1>();
+    static_cast<PageOperations&>(page).setStatus("Copying caf\xE9.cur");
+    EXPECT_EQ(page.text(Form1::Label1), L"Copying caf\u00e9.cur");
+    EXPECT_TRUE(IsWindowUnicode(page.control(Form1::Label1)));
 }
 
 TEST_F(PagesTest, LicenceLinesRunOnWithNothingBetween) {
@@ -351,7 +360,7 @@ TEST_F(PagesTest, ExitDialogAsksTheQuestion) {
     Form3& page = Forms::show<Form3>();
     cancelAndAnswer(page, Form3::Command2, [](Form2& dialog) {
         EXPECT_EQ(dialog.text(Form2::Label1),
-                  "   Are you sure you want to exit setup ?\r\nTo exit click 'Yes' to Resume click 'No' ");
+                  L"   Are you sure you want to exit setup ?\r\nTo exit click 'Yes' to Resume click 'No' ");
         EXPECT_EQ(testing::focusedId(), Form2::Yes);
         dialog.click(Form2::No);
     });

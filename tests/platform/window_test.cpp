@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,7 +31,8 @@ enum { first = 1, second = 2, label = 3, disabled = 4, hidden = 5, tick = 6, tex
 constexpr ControlDesign pageControls[] = {
     {.id = first, .kind = ControlKind::Button, .text = "First", .rect = {150, 150, 900, 375}},
     {.id = second, .kind = ControlKind::Button, .text = "Second", .rect = {1200, 150, 900, 375}},
-    {.id = label, .kind = ControlKind::Label, .text = "Label", .rect = {150, 600, 900, 255}},
+    {.id = label, .kind = ControlKind::Label, .text = "Label", .rect = {150, 600, 900, 255},
+     .textColour = RGB(0x12, 0x34, 0x56)},
     {.id = disabled, .kind = ControlKind::Button, .text = "Off", .rect = {1200, 600, 900, 375}, .enabled = false},
     {.id = hidden, .kind = ControlKind::Button, .text = "Hidden", .rect = {2250, 600, 900, 375}, .visible = false},
     {.id = tick, .kind = ControlKind::CheckBox, .text = "Tick", .rect = {150, 1050, 1500, 255}},
@@ -39,14 +42,29 @@ constexpr ControlDesign pageControls[] = {
 constexpr FormDesign pageDesign{.caption = "Page", .icon = 0, .clientWidth = 3600, .clientHeight = 3000,
                                 .controls = pageControls};
 
+// What the test pages take for the system's high-contrast setting.
+bool highContrastAnswer = false;
+// Set where the events cannot be looked at afterwards: the process exits.
+bool destructionOnStderr = false;
+
+void logDestruction(const char* what) {
+    events().push_back(what);
+    if (destructionOnStderr) std::fprintf(stderr, "%s\n", what);
+}
+
 // A page whose buttons log their clicks; Second closes the page and goes on.
 class Page : public Form {
 public:
     Page() : Form(pageDesign) {}
-    ~Page() override { events().push_back("destroyed"); }
+    ~Page() override { logDestruction("destroyed"); }
     int loads = 0;
+    mutable int highContrastAsks = 0;
 
 protected:
+    bool highContrastSetting() const override {
+        ++highContrastAsks;
+        return highContrastAnswer;
+    }
     void Form_Load() override {
         ++loads;
         events().push_back("loaded");
@@ -71,6 +89,7 @@ constexpr FormDesign dialogDesign{.caption = "Dialog", .icon = 0, .clientWidth =
 class Dialog : public Form {
 public:
     Dialog() : Form(dialogDesign) {}
+    ~Dialog() override { logDestruction("dialog destroyed"); }
 
 protected:
     void onClick(int) override { Forms::close<Dialog>(); }
@@ -78,7 +97,10 @@ protected:
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { events().clear(); }
+    void SetUp() override {
+        events().clear();
+        highContrastAnswer = false;
+    }
     void TearDown() override {
         Forms::close<Dialog>();
         Forms::close<Page>();
@@ -121,7 +143,7 @@ TEST_F(WindowTest, ShowingAgainAfterCloseStartsAfresh) {
     EXPECT_EQ(&Forms::show<Page>(), &page) << "one instance at most";
     EXPECT_EQ(focusedId(), first);
     page.click(tick);
-    page.setText(label, "changed");
+    page.setText(label, L"changed");
     ASSERT_TRUE(page.isVisible(hidden));
     Forms::close<Page>();
     EXPECT_EQ(Forms::find<Page>(), nullptr);
@@ -131,7 +153,7 @@ TEST_F(WindowTest, ShowingAgainAfterCloseStartsAfresh) {
     EXPECT_EQ(again.loads, 1);
     EXPECT_EQ(again.checkValue(tick), 0);
     EXPECT_FALSE(again.isVisible(hidden));
-    EXPECT_EQ(again.text(label), "Label");
+    EXPECT_EQ(again.text(label), L"Label");
 }
 
 TEST_F(WindowTest, FormClosedInItsOwnHandlerLivesUntilTheHandlerReturns) {
@@ -142,6 +164,30 @@ TEST_F(WindowTest, FormClosedInItsOwnHandlerLivesUntilTheHandlerReturns) {
     EXPECT_FALSE(Forms::anyLoaded());
 }
 
+// Whoever destroys the window frees the form with it, at once when none of
+// its handlers runs.
+TEST_F(WindowTest, FormWhoseWindowIsDestroyedFromOutsideIsFreedWithIt) {
+    DestroyWindow(Forms::show<Page>().hwnd());
+    EXPECT_EQ(events(), (std::vector<std::string>{"loaded", "destroyed"}));
+    EXPECT_EQ(Forms::find<Page>(), nullptr);
+    EXPECT_FALSE(Forms::anyLoaded());
+    EXPECT_EQ(Forms::show<Page>().loads, 1) << "shown afresh";
+}
+
+// Nothing is left for the end of the process to free: a form loaded when the
+// process exits is not destroyed then.
+TEST_F(WindowTest, ExitWithAFormLoadedDestroysNothing) {
+    EXPECT_EXIT(
+        {
+            Forms::show<Page>();
+            Forms::show<Dialog>();
+            destructionOnStderr = true;
+            std::fprintf(stderr, "exiting\n");
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(3), "^exiting\n$");
+}
+
 TEST_F(WindowTest, LoopEndsWhenTheLastFormCloses) {
     Forms::show<Page>();
     Forms::show<Dialog>();
@@ -150,7 +196,7 @@ TEST_F(WindowTest, LoopEndsWhenTheLastFormCloses) {
     later_.post([] { Forms::close<Dialog>(); });
     later_.post([] { events().push_back("after the last"); });
     EXPECT_EQ(Forms::run(), 0);
-    EXPECT_EQ(events().back(), "one left");
+    EXPECT_EQ(events(), (std::vector<std::string>{"loaded", "destroyed", "one left", "dialog destroyed"}));
     EXPECT_FALSE(Forms::anyLoaded());
 }
 
@@ -194,7 +240,7 @@ TEST_F(WindowTest, ModalShowDisablesTheOthersAndReturnsOnlyAfterClose) {
     EXPECT_EQ(Forms::find<Dialog>(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(page.hwnd()));
     EXPECT_EQ(GetActiveWindow(), page.hwnd());
-    EXPECT_EQ(events(), std::vector<std::string>{"loaded"});
+    EXPECT_EQ(events(), (std::vector<std::string>{"loaded", "dialog destroyed"}));
 }
 
 TEST_F(WindowTest, ClosingTheOwnerFromOutsideUnloadsTheModalFormWithIt) {
@@ -208,6 +254,48 @@ TEST_F(WindowTest, ClosingTheOwnerFromOutsideUnloadsTheModalFormWithIt) {
     Forms::showModal<Dialog>();
     EXPECT_EQ(Forms::find<Dialog>(), nullptr);
     EXPECT_FALSE(Forms::anyLoaded());
+    // The dialog's object outlived its window until its modal loop returned.
+    EXPECT_EQ(events(), (std::vector<std::string>{"loaded", "destroyed", "dialog destroyed"}));
+}
+
+// Every control is a Unicode window: what the ANSI code page lacks (Greek and
+// Japanese beside Western letters, a character beyond 16 bits) comes back.
+TEST_F(WindowTest, WideTextsRoundTripThroughEveryControl) {
+    const std::wstring texts[] = {
+        L"", L"caf\u00e9", L"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac", L"\u30dd\u30a4\u30f3\u30bf.cur",
+        L"\u8868\u793a \u30bd\u30d5\u30c8", L"\U0001F5B1 mouse", L"a\r\nb",
+    };
+    Page& page = Forms::show<Page>();
+    for (const std::wstring& written : texts) {
+        for (int id : {first, label, tick, text}) {
+            page.setText(id, written);
+            EXPECT_EQ(page.text(id), written) << "control " << id;
+        }
+    }
+}
+
+TEST_F(WindowTest, HighContrastIsAskedAtLoadAndAgainWhenASettingChanges) {
+    Page& page = Forms::show<Page>();
+    const auto labelColour = [&] {
+        HDC dc = CreateCompatibleDC(nullptr);
+        SendMessageW(page.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(page.control(label)));
+        const COLORREF colour = GetTextColor(dc);
+        DeleteDC(dc);
+        return colour;
+    };
+    const COLORREF own = RGB(0x12, 0x34, 0x56);
+    EXPECT_EQ(labelColour(), own);
+    highContrastAnswer = true;
+    EXPECT_EQ(labelColour(), own) << "asked at a paint";
+    EXPECT_EQ(page.highContrastAsks, 1);
+
+    SendMessageW(page.hwnd(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    EXPECT_EQ(page.highContrastAsks, 2);
+    EXPECT_EQ(labelColour(), GetSysColor(COLOR_BTNTEXT));
+    highContrastAnswer = false;
+    SendMessageW(page.hwnd(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
+    EXPECT_EQ(labelColour(), own);
 }
 
 TEST_F(WindowTest, InputQueuedWhileBusyIsDroppedButOtherMessagesStay) {
