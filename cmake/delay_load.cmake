@@ -26,21 +26,30 @@ function(kastrell_delay_load target)
     find_library(KASTRELL_IMPORT_${dll} ${dll} REQUIRED)
     set(def ${folder}/${dll}.def)
     set(library ${folder}/lib${dll}-delay.a)
+    list(APPEND libraries ${library})
+    # Made once, for every program that delay-loads the DLL.
+    if(TARGET delay_load_${dll})
+      continue()
+    endif()
     add_custom_command(OUTPUT ${library}
       COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DIMPORT_LIBRARY=${KASTRELL_IMPORT_${dll}}
               -DDLL=${dll}.dll -DDEF=${def} -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
       # Run in the folder with names relative to it: dlltool makes its symbols'
       # names from the library's path, which would put the build folder into
       # the program's symbols.
-      COMMAND ${CMAKE_DLLTOOL} --input-def ${dll}.def --output-delaylib lib${dll}-delay.a
+      # dlltool's assembler leaves empty temporary files behind: in a folder of
+      # the build, not in the system's temporary folder.
+      COMMAND ${CMAKE_COMMAND} -E make_directory tmp
+      COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${folder}/tmp
+              ${CMAKE_DLLTOOL} --input-def ${dll}.def --output-delaylib lib${dll}-delay.a
       DEPENDS ${KASTRELL_IMPORT_${dll}} ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
       WORKING_DIRECTORY ${folder}
       COMMENT "Making the delay-import library of ${dll}.dll"
       VERBATIM)
-    list(APPEND libraries ${library})
+    add_custom_target(delay_load_${dll} DEPENDS ${library})
   endforeach()
-  add_custom_target(${target}_delay_load DEPENDS ${libraries})
-  add_dependencies(${target} ${target}_delay_load)
+  list(TRANSFORM ARGN PREPEND delay_load_ OUTPUT_VARIABLE makers)
+  add_dependencies(${target} ${makers})
   # Before the libraries the target's other links bring (and the compiler's
   # default ones), so that these resolve its calls of the DLLs' functions.
   target_link_libraries(${target} PRIVATE ${libraries})

@@ -2,6 +2,7 @@
 
 #include "install/journal.h"
 #include "install/script_names.h"
+#include "install/seal.h"
 #include "platform/failure.h"
 #include "platform/held_folder.h"
 #include "platform/text_decoding.h"
@@ -95,10 +96,12 @@ ScriptNames checkLine(int lineNumber, const std::string& line, FileSystem& files
 
 std::vector<std::string> readScriptLines(FileSystem& files) {
     std::vector<std::string> lines;
+    std::string bytes;
     bool cutShort = false;
     try {
         const SourceFile script = files.openSource(fromAnsiCodePage(scriptName));
         TextFile file(script.handle(), scriptName, scriptSizeLimit);
+        bytes = file.bytes();
         while (!file.atEnd() && lines.size() < scriptLineCount) lines.push_back(file.readLine());
         // The limit fell inside the lines that are used.
         cutShort = !file.whole() && (lines.size() < scriptLineCount || file.atEnd());
@@ -107,6 +110,7 @@ std::vector<std::string> readScriptLines(FileSystem& files) {
                       std::string("The installation script \"") + scriptName + "\" cannot be read in the folder \"" +
                           startFolder().shownName() + "\". " + failure.subject());
     }
+    checkSealed(scriptName, bytes);
     if (cutShort)
         throw systemFailure(ERROR_INVALID_DATA, std::string(scriptName) + ": its " + std::to_string(scriptLineCount) +
                                                       " lines take more than " + std::to_string(scriptSizeLimit) +
@@ -151,6 +155,7 @@ Script Script::load(FileSystem& files) {
         throw systemFailure(ERROR_HANDLE_EOF,
                             std::string(scriptName) + " has " + std::to_string(lines.size()) +
                                 " line(s); it needs " + std::to_string(scriptLineCount) + ".");
+    for (const SourceFile& source : sources) checkSealed(source);
     return Script(std::move(lines), std::move(names), std::move(sources));
 }
 

@@ -1,5 +1,6 @@
 #include "pages/form3.h"
 
+#include "install/seal.h"
 #include "pages/form1.h"
 #include "pages/form2.h"
 #include "platform/failure.h"
@@ -50,12 +51,14 @@ Form3::Form3() : Form(design) {}
 
 std::wstring readLicence() {
     std::wstring text;
+    std::string bytes;
     bool tooLarge = false;
     try {
         // Held, checked and read as a copy source is: it is shown with
         // administrator rights.
         const SourceFile source(startFolder(), fromAnsiCodePage(licenceName));
         WideTextFile file(source.handle(), licenceName, licenceSizeLimit);
+        bytes = file.bytes();
         tooLarge = !file.whole();
         while (!tooLarge && !file.atEnd()) text += file.readLine();
     } catch (const Failure& failure) {
@@ -63,6 +66,7 @@ std::wstring readLicence() {
                       std::string("The licence \"") + licenceName + "\" cannot be read in the folder \"" +
                           startFolder().shownName() + "\". " + failure.subject());
     }
+    checkSealed(licenceName, bytes);
     if (tooLarge)
         throw systemFailure(ERROR_INVALID_DATA, std::string("The licence \"") + licenceName + "\" in the folder \"" +
                                                       startFolder().shownName() + "\" is larger than " +

@@ -60,4 +60,21 @@ SourceFile::SourceFile(const HeldFolder& folder, std::wstring name)
                       quotedPath(finalPath) + ".");
 }
 
+std::string contentsOf(const SourceFile& source) {
+    const auto failed = [&] { return systemFailure(GetLastError(), "Cannot read " + quotedPath(source.name()) + "."); };
+    LARGE_INTEGER size{};
+    const LARGE_INTEGER start{};
+    if (!GetFileSizeEx(source.handle(), &size) || !SetFilePointerEx(source.handle(), start, nullptr, FILE_BEGIN))
+        throw failed();
+    if (size.QuadPart > 0x7fffffff) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        throw failed();
+    }
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!ReadFile(source.handle(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) throw failed();
+    bytes.resize(got);
+    return bytes;
+}
+
 }  // namespace kastrell

@@ -31,4 +31,8 @@ private:
     FileHandle file_;
 };
 
+// What an open source holds, read from its start through its handle: the
+// bytes a copy of it gets.
+std::string contentsOf(const SourceFile& source);
+
 }  // namespace kastrell

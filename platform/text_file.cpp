@@ -43,10 +43,9 @@ std::basic_string<Char> textOf(std::string bytes) {
 
 template <class Char>
 BasicTextFile<Char>::BasicTextFile(HANDLE file, std::string name, std::size_t limit) : path_(std::move(name)) {
-    std::string bytes = readUpTo(file, path_, limit);
-    whole_ = bytes.size() <= limit;
-    if (!whole_) bytes.resize(limit);
-    content_ = textOf<Char>(std::move(bytes));
+    bytes_ = readUpTo(file, path_, limit);
+    whole_ = bytes_.size() <= limit;
+    content_ = textOf<Char>(bytes_.substr(0, limit));
 }
 
 template <class Char>

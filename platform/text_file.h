@@ -29,9 +29,12 @@ public:
     std::basic_string<Char> readLine();
 
     const std::string& path() const { return path_; }
+    // The bytes read, as the file holds them: up to one more than the limit.
+    const std::string& bytes() const { return bytes_; }
 
 private:
     std::string path_;
+    std::string bytes_;
     std::basic_string<Char> content_;
     std::size_t position_ = 0;
     bool whole_ = true;

@@ -14,6 +14,7 @@ in=$1 out=$2
 password_file=$(umask 077 && mktemp)
 trap 'rm -f "$password_file"' EXIT
 printf '%s' "$KASTRELL_SIGN_PASSWORD" >"$password_file"
+unset KASTRELL_SIGN_PASSWORD  # osslsigncode reads the file
 timestamp=()
 [ -z "${KASTRELL_SIGN_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$KASTRELL_SIGN_TIMESTAMP_URL")
 rm -f "$out"
