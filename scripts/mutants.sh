@@ -46,9 +46,10 @@ while IFS=$'\t' read -r file from to tests description; do
   result=MISSED
   if ! cmake --build "$build" -j2 "${targets[@]}" >"$work/build.log" 2>&1; then
     result="CAUGHT (does not build)"
-  elif ! (cd "$build" && xvfb-run -a -s "-screen 0 1280x1024x24" \
-            GTEST_FAIL_FAST=1 ctest -R "^($(IFS='|'; echo "${names[*]}"))\$" >"$work/test.log" 2>&1); then
-    result="CAUGHT  ($(grep -m1 -o '[0-9]* tests failed' "$work/test.log" || echo failed): $(grep -m3 -o '\[  FAILED  \] [^ ,(]*' "$work/test.log" | sed 's/.*\] //' | paste -sd ' '))"
+  # The first failing case is enough: the rest are not run.
+  elif ! (cd "$build" && GTEST_FAIL_FAST=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
+            ctest --output-on-failure -R "^($(IFS='|'; echo "${names[*]}"))\$" >"$work/test.log" 2>&1); then
+    result="CAUGHT  (by $(grep -m1 -o '\[  FAILED  \] [^ ,(]*' "$work/test.log" | sed 's/.*\] //' || echo "a failing test"))"
   fi
   [ "$result" = MISSED ] && missed+=("$description") || caught=$((caught + 1))
   printf '%-7s %s\n' "${result%% *}" "$description${result#CAUGHT}"
