@@ -52,7 +52,7 @@ while IFS=$'\t' read -r file from to tests description; do
     result="CAUGHT  (by $(grep -m1 -o '\[  FAILED  \] [^ ,(]*' "$work/test.log" | sed 's/.*\] //' || echo "a failing test"))"
   fi
   [ "$result" = MISSED ] && missed+=("$description") || caught=$((caught + 1))
-  printf '%-7s %s\n' "${result%% *}" "$description${result#CAUGHT}"
+  if [ "$result" = MISSED ]; then echo "MISSED  $description"; else echo "CAUGHT  $description ${result#CAUGHT }"; fi
   # Put back, newer than the object built from the fault.
   cp "$work/original" "$target" && touch "$target"
 done <"$list"
