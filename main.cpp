@@ -2,6 +2,7 @@
 #include "pages/form3.h"
 #include "platform/failure.h"
 #include "platform/forms.h"
+#include "platform/held_folder.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -96,8 +97,10 @@ extern "C" __attribute__((no_stack_protector)) int kastrellStart() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    // The licence comes first, so that "I Agree" stands before installing.
     try {
+        // Held before anything is read from it, and for the program's life.
+        kastrell::startFolder();
+        // The licence comes first, so that "I Agree" stands before installing.
         kastrell::Forms::show<kastrell::Form3>();
     } catch (const kastrell::Failure& failure) {
         kastrell::reportAndExit(failure);

@@ -13,6 +13,7 @@
 #include "platform/failure.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/text_decoding.h"
 
 #include <windows.h>
 
@@ -119,7 +120,7 @@ void installWithUnit(const std::string& destination) {
     NoPage page;
     kastrell::SystemRegistry registry;
     kastrell::SystemFileSystem files;
-    kastrell::Installation(page, registry, files, destination).run();
+    kastrell::Installation(page, registry, files, kastrell::fromAnsiCodePage(destination)).run();
 }
 
 template <class Work>

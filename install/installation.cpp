@@ -17,22 +17,21 @@ void require(LONG result, const std::string& subject) {
     if (result != ERROR_SUCCESS) throw systemFailure(static_cast<unsigned long>(result), subject);
 }
 
-std::string parentFolder(const std::string& folder) {
-    const std::size_t end = folder.find_last_not_of('\\');
-    if (end == std::string::npos) return {};
-    const std::size_t slash = folder.rfind('\\', end);
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+std::wstring parentFolder(const std::wstring& folder) {
+    const std::size_t end = folder.find_last_not_of(L'\\');
+    if (end == std::wstring::npos) return {};
+    const std::size_t slash = folder.rfind(L'\\', end);
+    return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
 }
 
 }  // namespace
 
 Installation::Installation(PageOperations& page, Registry& registry, FileSystem& files,
-                           std::string destination)
-    : page_(page), registry_(registry), files_(files), destination_(std::move(destination)) {}
+                           std::wstring destination)
+    : page_(page), registry_(registry), files_(files), destFolder(std::move(destination)) {}
 
 void Installation::run() {
     page_.showProgress();
-    destFolder = destination_;
     // Everything that can be known to fail is found before anything changes.
     script_ = Script::load(files_);
     checkSchemeFolderCanBeMade();
@@ -48,9 +47,10 @@ void Installation::run() {
         for (stepCounter = 1; stepCounter <= copyLineCount; ++stepCounter) {
             page_.setProgress(stepCounter);
             currentLine = script_->readLine();
-            const ScriptLine parts = splitLine(currentLine, separatorPos);
-            journal_->keepEarlierFile(destFolder + parts.right);
-            files_.copyFile(script_->source(stepCounter), destFolder + parts.right);
+            splitLine(currentLine, separatorPos);
+            const std::wstring destination = destFolder + script_->names(stepCounter).right;
+            journal_->keepEarlierFile(destination);
+            files_.copyFile(script_->source(stepCounter), destination);
         }
         RegisterCursors();
     } catch (Failure& failure) {
@@ -64,15 +64,15 @@ void Installation::run() {
 
 void Installation::checkSchemeFolderCanBeMade() {
     if (files_.folderExists(destFolder)) return;
-    const std::string folderAsFile = destFolder.substr(0, destFolder.find_last_not_of('\\') + 1);
+    const std::wstring folderAsFile = destFolder.substr(0, destFolder.find_last_not_of(L'\\') + 1);
     if (files_.fileExists(folderAsFile))
-        throw systemFailure(ERROR_ALREADY_EXISTS, "The folder \"" + destFolder +
-                                                      "\" cannot be made: a file of that name is in the way.");
-    const std::string parent = parentFolder(destFolder);
+        throw systemFailure(ERROR_ALREADY_EXISTS, "The folder " + quotedPath(destFolder) +
+                                                      " cannot be made: a file of that name is in the way.");
+    const std::wstring parent = parentFolder(destFolder);
     if (!files_.folderExists(parent))
-        throw systemFailure(ERROR_PATH_NOT_FOUND, "The folder \"" + destFolder +
-                                                      "\" cannot be made: its parent folder \"" + parent +
-                                                      "\" does not exist.");
+        throw systemFailure(ERROR_PATH_NOT_FOUND, "The folder " + quotedPath(destFolder) +
+                                                      " cannot be made: its parent folder " + quotedPath(parent) +
+                                                      " does not exist.");
 }
 
 void Installation::RegisterCursors() {
@@ -86,7 +86,7 @@ void Installation::RegisterCursors() {
             valueName = parts.left;
             valueData = registeredCursorFolder + parts.right;
             // Converted once: the same characters are written, kept and put back.
-            const std::wstring name = fromAnsiCodePage(valueName);
+            const std::wstring& name = script_->names(stepCounter).left;
             journal_->keepEarlierValue(cursorKey, cursorKeyPath, name);
             require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, valueData,
                                        static_cast<DWORD>(valueData.size() + 1)),

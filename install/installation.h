@@ -17,13 +17,13 @@
 namespace kastrell {
 
 // Where the scheme's cursor files go.
-inline constexpr const char* schemeFolder = "c:\\windows\\cursors\\Kastrell\\";
+inline constexpr const wchar_t* schemeFolder = L"c:\\windows\\cursors\\Kastrell\\";
 
 class Installation {
 public:
     // `destination` is the scheme folder; tests give a temporary one.
     Installation(PageOperations& page, Registry& registry, FileSystem& files,
-                 std::string destination = schemeFolder);
+                 std::wstring destination = schemeFolder);
 
     // The copy phase, which goes on into RegisterCursors(). Throws Failure,
     // having put back whatever it had changed.
@@ -40,12 +40,11 @@ private:
     PageOperations& page_;
     Registry& registry_;
     FileSystem& files_;
-    std::string destination_;
 
     // The variables the phases share.
     int stepCounter = 0;
     std::int16_t separatorPos = 0;
-    std::string destFolder;
+    std::wstring destFolder;
     std::string valueName;
     std::string currentLine;
     std::string valueData;

@@ -19,8 +19,6 @@ bool sameName(const std::wstring& a, const std::wstring& b) {
 
 std::wstring keptCopyOf(const std::wstring& path) { return path + fromAnsiCodePage(keptCopySuffix); }
 
-std::string shown(const std::wstring& text) { return "\"" + toAnsiCodePage(text) + "\""; }
-
 void require(LONG result, const std::string& subject) {
     if (result != ERROR_SUCCESS) throw systemFailure(static_cast<unsigned long>(result), subject);
 }
@@ -40,8 +38,7 @@ std::string registryValueTitle(const std::string& name) {
     return name.empty() ? std::string("default value") : "value " + quotedForMessage(name);
 }
 
-void Journal::restoreSetAside(const std::string& folder) {
-    const std::wstring wideFolder = fromAnsiCodePage(folder);
+void Journal::restoreSetAside(const std::wstring& wideFolder) {
     const std::size_t suffixLength = fromAnsiCodePage(keptCopySuffix).size();
     for (const std::wstring& name : files_.fileNames(wideFolder)) {
         if (!isKeptCopyName(name)) continue;
@@ -54,12 +51,11 @@ void Journal::restoreSetAside(const std::string& folder) {
     }
 }
 
-void Journal::folderMade(const std::string& folder) {
-    changes_.push_back({Change::Kind::madeFolder, fromAnsiCodePage(folder)});
+void Journal::folderMade(const std::wstring& folder) {
+    changes_.push_back({Change::Kind::madeFolder, folder});
 }
 
-void Journal::keepEarlierFile(const std::string& path) {
-    const std::wstring file = fromAnsiCodePage(path);
+void Journal::keepEarlierFile(const std::wstring& file) {
     // A second copy to the same name replaces this run's own file. Set aside
     // by this run, its earlier copy stands under the kept name: the file
     // system itself says whether that is this very file.
@@ -167,12 +163,12 @@ void Journal::putBack(const Change& change) {
 std::string Journal::title(const Change& change) {
     const std::string path = toAnsiCodePage(change.path);
     switch (change.kind) {
-    case Change::Kind::madeFolder: return "the folder " + shown(change.path) + ", made by setup";
-    case Change::Kind::madeFile: return "the file " + shown(change.path) + ", made by setup";
+    case Change::Kind::madeFolder: return "the folder " + quotedPath(change.path) + ", made by setup";
+    case Change::Kind::madeFile: return "the file " + quotedPath(change.path) + ", made by setup";
     case Change::Kind::replacedFile:
-        return "the file " + shown(change.path) + " (its earlier copy is " + shown(keptCopyOf(change.path)) + ")";
+        return "the file " + quotedPath(change.path) + " (its earlier copy is " + quotedPath(keptCopyOf(change.path)) + ")";
     case Change::Kind::restoredFile:
-        return "the file " + shown(change.path) + ", put back by setup from " + shown(keptCopyOf(change.path));
+        return "the file " + quotedPath(change.path) + ", put back by setup from " + quotedPath(keptCopyOf(change.path));
     case Change::Kind::madeKey: return "the registry key " + registryKeyTitle(path) + ", made by setup";
     case Change::Kind::wroteValue:
         return "the " + registryValueTitle(toAnsiCodePage(change.name)) + " under " + registryKeyTitle(path);

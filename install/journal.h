@@ -33,11 +33,11 @@ public:
     // itself: its set-aside earlier files go back in place before this run
     // changes anything, and back aside again should this run fail, with
     // whatever stood in their place.
-    void restoreSetAside(const std::string& folder);
+    void restoreSetAside(const std::wstring& folder);
 
     // Each is called just before (or, for a folder, just after) the change.
-    void folderMade(const std::string& folder);
-    void keepEarlierFile(const std::string& path);
+    void folderMade(const std::wstring& folder);
+    void keepEarlierFile(const std::wstring& path);
     // The topmost key along `path` (under HKEY_CURRENT_USER) that is missing.
     void keepAbsentKey(const std::string& path);
     // The value `name` of the open `key`, whose path is `keyPath`.

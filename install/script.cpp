@@ -3,11 +3,12 @@
 #include "install/journal.h"
 #include "install/script_names.h"
 #include "platform/failure.h"
+#include "platform/held_folder.h"
+#include "platform/text_decoding.h"
 #include "platform/text_file.h"
 
 #include <windows.h>
 
-#include <cstdio>
 #include <limits>
 #include <string_view>
 
@@ -17,21 +18,16 @@ namespace {
 constexpr std::size_t shownLength = 60;
 constexpr std::size_t longestValueName = 16383;
 
-bool isControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7f;
-}
-
-std::string visible(const std::string& text) {
-    std::string shown;
-    for (const char c : text) {
-        if (!isControl(c)) {
+// Control characters made visible as \xNN, counted in characters.
+std::wstring visible(std::wstring_view text) {
+    std::wstring shown;
+    for (const wchar_t c : text) {
+        if (!isControlCharacter(c)) {
             shown += c;
             continue;
         }
-        char escape[8];
-        std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(c));
-        shown += escape;
+        constexpr wchar_t hex[] = L"0123456789ABCDEF";
+        shown += {L'\\', L'x', hex[c >> 4], hex[c & 15]};
     }
     return shown;
 }
@@ -47,25 +43,25 @@ Failure lineFailure(unsigned long code, int lineNumber, const std::string& line,
 
 // The source is opened here, once, and checked on its handle; the name checks
 // before it give the clearer report for what a name alone gives away.
-SourceFile openCopySource(int lineNumber, const std::string& line, const ScriptLine& parts, FileSystem& files) {
-    if (std::string problem = sourceNameProblem(parts.left); !problem.empty())
+SourceFile openCopySource(int lineNumber, const std::string& line, const ScriptLine& parts,
+                          const ScriptNames& names, FileSystem& files) {
+    if (std::string problem = sourceNameProblem(names.left); !problem.empty())
         throw lineFailure(parts.left.empty() ? ERROR_INVALID_DATA : ERROR_INVALID_NAME, lineNumber, line, problem);
-    if (std::string problem = cursorFileNameProblem(parts.right, "destination"); !problem.empty())
+    if (std::string problem = cursorFileNameProblem(names.right, "destination"); !problem.empty())
         throw lineFailure(ERROR_INVALID_NAME, lineNumber, line, problem);
-    if (!files.fileExists(parts.left))
-        throw lineFailure(ERROR_FILE_NOT_FOUND, lineNumber, line,
-                          "names the source file " + quotedForMessage(parts.left) + ", which cannot be found.");
     try {
-        return files.openSource(parts.left);
+        return files.openSource(names.left);
     } catch (const Failure& failure) {
+        const std::string which = "names the source file " + quotedForMessage(parts.left);
+        if (failure.number() == ERROR_FILE_NOT_FOUND || failure.number() == ERROR_PATH_NOT_FOUND)
+            throw lineFailure(failure.number(), lineNumber, line, which + ", which cannot be found.");
         throw lineFailure(failure.number(), lineNumber, line,
-                          "names the source file " + quotedForMessage(parts.left) + ", which setup will not copy. " +
-                              failure.subject());
+                          which + ", which setup will not copy. " + failure.subject());
     }
 }
 
 // Checks a line; a copy line's source is opened and added to `sources`.
-void checkLine(int lineNumber, const std::string& line, FileSystem& files, std::vector<SourceFile>& sources) {
+ScriptNames checkLine(int lineNumber, const std::string& line, FileSystem& files, std::vector<SourceFile>& sources) {
     // A line feed inside a line means the file's lines end in LF alone,
     // which the line rule does not take as a line end.
     if (line.find('\n') != std::string::npos)
@@ -78,33 +74,38 @@ void checkLine(int lineNumber, const std::string& line, FileSystem& files, std::
     } catch (const Failure& failure) {
         throw Failure(failure.number(), failure.description(), where(lineNumber) + failure.subject());
     }
+    // "=" is never the second byte of a double-byte letter: the parts
+    // convert as the line does.
+    ScriptNames names{fromAnsiCodePage(parts.left), fromAnsiCodePage(parts.right)};
     if (lineNumber <= copyLineCount) {
-        sources.push_back(openCopySource(lineNumber, line, parts, files));
-        return;
+        sources.push_back(openCopySource(lineNumber, line, parts, names, files));
+        return names;
     }
     // The registry refuses longer value names, and only after the files are copied.
-    if (parts.left.size() > longestValueName)
+    if (names.left.size() > longestValueName)
         throw lineFailure(ERROR_INVALID_NAME, lineNumber, line,
                           "names a registry value longer than " + std::to_string(longestValueName) +
                               " characters.");
     // The registered path stays inside the scheme folder; empty names the folder itself.
-    if (parts.right.empty()) return;
-    if (std::string problem = cursorFileNameProblem(parts.right, "cursor file"); !problem.empty())
+    if (names.right.empty()) return names;
+    if (std::string problem = cursorFileNameProblem(names.right, "cursor file"); !problem.empty())
         throw lineFailure(ERROR_INVALID_NAME, lineNumber, line, problem);
+    return names;
 }
 
-std::vector<std::string> readScriptLines() {
+std::vector<std::string> readScriptLines(FileSystem& files) {
     std::vector<std::string> lines;
     bool cutShort = false;
     try {
-        TextFile file(scriptName, scriptSizeLimit);
+        const SourceFile script = files.openSource(fromAnsiCodePage(scriptName));
+        TextFile file(script.handle(), scriptName, scriptSizeLimit);
         while (!file.atEnd() && lines.size() < scriptLineCount) lines.push_back(file.readLine());
         // The limit fell inside the lines that are used.
         cutShort = !file.whole() && (lines.size() < scriptLineCount || file.atEnd());
     } catch (const Failure& failure) {
         throw Failure(failure.number(), failure.description(),
-                      std::string("The installation script \"") + scriptName +
-                          "\" cannot be read in the folder \"" + currentFolder() + "\".");
+                      std::string("The installation script \"") + scriptName + "\" cannot be read in the folder \"" +
+                          startFolder().shownName() + "\". " + failure.subject());
     }
     if (cutShort)
         throw systemFailure(ERROR_INVALID_DATA, std::string(scriptName) + ": its " + std::to_string(scriptLineCount) +
@@ -132,22 +133,25 @@ ScriptLine splitLine(const std::string& line, std::int16_t& separatorPos) {
 }
 
 std::string quotedForMessage(const std::string& text) {
-    std::string shown = visible(text.substr(0, shownLength + 1));
-    if (text.size() > shownLength || shown.size() > shownLength)
-        shown = shown.substr(0, shownLength - 3) + "...";
-    return "\"" + shown + "\"";
+    // Cut before converting, so that a 1 MiB line costs no more than its start.
+    const std::wstring characters = fromAnsiCodePage(std::string_view(text).substr(0, 4 * shownLength));
+    std::wstring shown = visible(std::wstring_view(characters).substr(0, shownLength + 1));
+    if (characters.size() > shownLength || shown.size() > shownLength)
+        shown = shown.substr(0, shownLength - 3) + L"...";
+    return "\"" + toAnsiCodePage(shown) + "\"";
 }
 
 Script Script::load(FileSystem& files) {
-    std::vector<std::string> lines = readScriptLines();
+    std::vector<std::string> lines = readScriptLines(files);
+    std::vector<ScriptNames> names;
     std::vector<SourceFile> sources;
     for (std::size_t index = 0; index < lines.size(); ++index)
-        checkLine(static_cast<int>(index) + 1, lines[index], files, sources);
+        names.push_back(checkLine(static_cast<int>(index) + 1, lines[index], files, sources));
     if (lines.size() < scriptLineCount)
         throw systemFailure(ERROR_HANDLE_EOF,
                             std::string(scriptName) + " has " + std::to_string(lines.size()) +
                                 " line(s); it needs " + std::to_string(scriptLineCount) + ".");
-    return Script(std::move(lines), std::move(sources));
+    return Script(std::move(lines), std::move(names), std::move(sources));
 }
 
 std::string Script::readLine() {

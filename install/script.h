@@ -25,13 +25,20 @@ struct ScriptLine {
     std::string right;
 };
 
+// A line's two parts as the system's wide calls take them, converted once
+// from the ANSI code page: what was checked is what gets written.
+struct ScriptNames {
+    std::wstring left;
+    std::wstring right;
+};
+
 // Splits `line` at its first "=", whose 1-based position goes into
 // `separatorPos`. Throws Failure when there is no "=", or when the right
 // part's start (the position plus 1) cannot be counted in 16 bits.
 ScriptLine splitLine(const std::string& line, std::int16_t& separatorPos);
 
 // How a line is shown in a message: quoted, control characters made visible,
-// shortened to about sixty characters.
+// shortened to about sixty characters (not bytes: a double-byte letter stays whole).
 std::string quotedForMessage(const std::string& text);
 
 // The script's twenty lines, read once and checked as a whole before the
@@ -40,21 +47,24 @@ std::string quotedForMessage(const std::string& text);
 // and held open until the script is let go of.
 class Script {
 public:
-    // Reads "install.txt" from the current folder and checks every line;
-    // copy sources are opened through `files`. Throws Failure naming the
-    // line at fault and what is wrong with it.
+    // Reads "install.txt" from the folder setup started in and checks every
+    // line; it and the copy sources are opened through `files`. Throws
+    // Failure naming the line at fault and what is wrong with it.
     static Script load(FileSystem& files);
 
     // The next line; throws Failure past the twentieth.
     std::string readLine();
+    // The parts of a line (1 to 20) in UTF-16.
+    const ScriptNames& names(int lineNumber) const { return names_.at(static_cast<std::size_t>(lineNumber - 1)); }
     // The open source of a copy line (1 to 10).
     const SourceFile& source(int copyLine) const { return sources_.at(static_cast<std::size_t>(copyLine - 1)); }
 
 private:
-    Script(std::vector<std::string> lines, std::vector<SourceFile> sources)
-        : lines_(std::move(lines)), sources_(std::move(sources)) {}
+    Script(std::vector<std::string> lines, std::vector<ScriptNames> names, std::vector<SourceFile> sources)
+        : lines_(std::move(lines)), names_(std::move(names)), sources_(std::move(sources)) {}
 
     std::vector<std::string> lines_;
+    std::vector<ScriptNames> names_;
     std::vector<SourceFile> sources_;
     std::size_t next_ = 0;
 };

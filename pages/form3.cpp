@@ -3,7 +3,9 @@
 #include "pages/form1.h"
 #include "pages/form2.h"
 #include "platform/failure.h"
-#include "platform/file_system.h"
+#include "platform/held_folder.h"
+#include "platform/source_file.h"
+#include "platform/text_decoding.h"
 #include "platform/forms.h"
 #include "platform/text_file.h"
 #include "res/resource.h"
@@ -50,17 +52,20 @@ std::wstring readLicence() {
     std::wstring text;
     bool tooLarge = false;
     try {
-        WideTextFile file(licenceName, licenceSizeLimit);
+        // Held, checked and read as a copy source is: it is shown with
+        // administrator rights.
+        const SourceFile source(startFolder(), fromAnsiCodePage(licenceName));
+        WideTextFile file(source.handle(), licenceName, licenceSizeLimit);
         tooLarge = !file.whole();
         while (!tooLarge && !file.atEnd()) text += file.readLine();
     } catch (const Failure& failure) {
         throw Failure(failure.number(), failure.description(),
                       std::string("The licence \"") + licenceName + "\" cannot be read in the folder \"" +
-                          currentFolder() + "\".");
+                          startFolder().shownName() + "\". " + failure.subject());
     }
     if (tooLarge)
         throw systemFailure(ERROR_INVALID_DATA, std::string("The licence \"") + licenceName + "\" in the folder \"" +
-                                                      currentFolder() + "\" is larger than " +
+                                                      startFolder().shownName() + "\" is larger than " +
                                                       std::to_string(licenceSizeLimit) + " bytes (16 KiB).");
     return text;
 }

@@ -7,7 +7,7 @@
 
 namespace kastrell {
 
-// The licence from "file11.c" in the current folder, its lines run on as the
+// The licence from "file11.c" in the folder setup started in, its lines run on as the
 // page shows them. Throws Failure naming the file and the folder when it
 // cannot be read or is larger than the page shows.
 std::wstring readLicence();

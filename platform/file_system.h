@@ -8,30 +8,26 @@
 
 namespace kastrell {
 
-// The process's current folder, against which relative names are resolved;
-// reports name it beside a file that cannot be read.
-std::string currentFolder();
-
+// Every name is taken in UTF-16 and every call is a wide one, so that a name
+// is made, found, renamed and put back as the same characters, including
+// those the ANSI code page cannot hold (a file set aside by an earlier run,
+// say).
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // True for an existing folder, empty or not.
-    virtual bool folderExists(const std::string& path) = 0;
-    // True for an existing file that is not a folder.
-    virtual bool fileExists(const std::string& path) = 0;
+    virtual bool folderExists(const std::wstring& path) = 0;
     // Makes the last level of the path; throws Failure naming the folder.
-    virtual void makeFolder(const std::string& path) = 0;
-    // Opens a copy source and checks it on its handle (source_file.h).
-    virtual SourceFile openSource(const std::string& name) = 0;
+    virtual void makeFolder(const std::wstring& path) = 0;
+    // Opens a file in the folder setup started in (startFolder()), relative
+    // to it, and checks it on its handle (source_file.h).
+    virtual SourceFile openSource(const std::wstring& name) = 0;
     // Copies what the open source holds, replacing a file at the destination;
     // throws Failure naming both.
-    virtual void copyFile(const SourceFile& source, const std::string& destination) = 0;
+    virtual void copyFile(const SourceFile& source, const std::wstring& destination) = 0;
 
-    // What an installation needs to put files back as they were, with the
-    // wide calls, so that names the ANSI code page cannot hold (a file set
-    // aside by an earlier run, say) are found and renamed as they are. Each
-    // throws Failure naming the path. A read-only file is moved over or
-    // deleted too.
+    // What an installation needs to put files back as they were. Each throws
+    // Failure naming the path. A read-only file is moved over or deleted too.
     // True for an existing file that is not a folder.
     virtual bool fileExists(const std::wstring& path) = 0;
     // Renames within one folder, replacing a file at `to`: needs no space.
@@ -49,11 +45,10 @@ public:
 // The real file system.
 class SystemFileSystem : public FileSystem {
 public:
-    bool folderExists(const std::string& path) override;
-    bool fileExists(const std::string& path) override;
-    void makeFolder(const std::string& path) override;
-    SourceFile openSource(const std::string& name) override;
-    void copyFile(const SourceFile& source, const std::string& destination) override;
+    bool folderExists(const std::wstring& path) override;
+    void makeFolder(const std::wstring& path) override;
+    SourceFile openSource(const std::wstring& name) override;
+    void copyFile(const SourceFile& source, const std::wstring& destination) override;
     bool fileExists(const std::wstring& path) override;
     void moveFile(const std::wstring& from, const std::wstring& to) override;
     void deleteFile(const std::wstring& path) override;

@@ -1,32 +1,34 @@
 #pragma once
-// A file that setup copies from a folder that anyone may have written to.
-// It is opened once and checked on the open handle, not by name: a regular
-// disk file with one name only, lying inside the current folder once every
-// link is followed. It stays open, shared for reading only, until it has been
-// copied, so nobody can write, rename or delete it meanwhile: what was
-// checked is what gets copied.
+// A file that setup reads from the folder it started in, which anyone may have
+// written to: a copy source, the script or the licence. It is opened once,
+// relative to the held folder, and checked on the open handle, not by name: a
+// regular disk file with one name only, not a link, lying inside the held
+// folder once every link is followed, and no larger than any cursor. It stays
+// open, shared for reading only, until it has been read, so nobody can write,
+// rename or delete it meanwhile: what was checked is what gets read.
 #include "platform/handle.h"
+#include "platform/held_folder.h"
 
+#include <cstdint>
 #include <string>
 
 namespace kastrell {
 
+// No cursor comes near it: a 256 x 256 animated cursor of 60 frames is ~16 MiB.
+inline constexpr std::uint64_t sourceSizeLimit = 64 * 1024 * 1024;
+
 class SourceFile {
 public:
-    // Opens `name` relative to the current folder. Throws Failure saying what
-    // is wrong with it, the name not included (the caller says where it came from).
-    explicit SourceFile(std::string name);
+    // Opens `name` relative to `folder`. Throws Failure saying what is wrong
+    // with it, the name not included (the caller says where it came from).
+    SourceFile(const HeldFolder& folder, std::wstring name);
 
-    const std::string& name() const { return name_; }
+    const std::wstring& name() const { return name_; }
     HANDLE handle() const { return file_.get(); }
 
 private:
-    std::string name_;
+    std::wstring name_;
     FileHandle file_;
 };
-
-// Where a handle leads once every link is followed ("\\?\C:\..."): the system's
-// own answer, through the wide call. Empty when the system cannot tell.
-std::wstring finalPathOf(HANDLE handle);
 
 }  // namespace kastrell

@@ -51,10 +51,6 @@ std::wstring decodeText(std::string_view bytes) {
     return fromCodePage(CP_ACP, bytes);
 }
 
-}  // namespace kastrell
-
-namespace kastrell {
-
 std::wstring fromAnsiCodePage(std::string_view bytes) { return fromCodePage(CP_ACP, bytes); }
 
 std::string toAnsiCodePage(std::wstring_view text) {
@@ -63,6 +59,13 @@ std::string toAnsiCodePage(std::wstring_view text) {
     std::string bytes(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
     return bytes;
+}
+
+std::string quotedPath(std::wstring_view path) {
+    if (path.starts_with(L"\\\\?\\UNC\\"))
+        return "\"\\\\" + toAnsiCodePage(path.substr(8)) + "\"";
+    if (path.starts_with(L"\\\\?\\")) path.remove_prefix(4);
+    return "\"" + toAnsiCodePage(path) + "\"";
 }
 
 }  // namespace kastrell

@@ -1,7 +1,6 @@
 #include "platform/text_file.h"
 
 #include "platform/failure.h"
-#include "platform/handle.h"
 #include "platform/text_decoding.h"
 
 #include <windows.h>
@@ -15,16 +14,16 @@ namespace {
 // The file at once, up to the limit: scripts and licences are small, and
 // holding the text keeps the line rule a pure function of it. One byte more
 // than the limit is read, to tell whether the file goes on.
-std::string readUpTo(const std::string& path, std::size_t limit) {
-    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw systemFailure(GetLastError(), "Cannot open the file \"" + path + "\".");
+std::string readUpTo(HANDLE file, const std::string& path, std::size_t limit) {
+    const LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+        throw systemFailure(GetLastError(), "Cannot read the file \"" + path + "\".");
     std::string bytes;
     char buffer[8192];
     DWORD got = 0;
     while (bytes.size() <= limit) {
         const std::size_t wanted = std::min(sizeof buffer, limit + 1 - bytes.size());
-        if (!ReadFile(file.get(), buffer, static_cast<DWORD>(wanted), &got, nullptr))
+        if (!ReadFile(file, buffer, static_cast<DWORD>(wanted), &got, nullptr))
             throw systemFailure(GetLastError(), "Cannot read the file \"" + path + "\".");
         if (got == 0) break;
         bytes.append(buffer, got);
@@ -43,8 +42,8 @@ std::basic_string<Char> textOf(std::string bytes) {
 }  // namespace
 
 template <class Char>
-BasicTextFile<Char>::BasicTextFile(std::string path, std::size_t limit) : path_(std::move(path)) {
-    std::string bytes = readUpTo(path_, limit);
+BasicTextFile<Char>::BasicTextFile(HANDLE file, std::string name, std::size_t limit) : path_(std::move(name)) {
+    std::string bytes = readUpTo(file, path_, limit);
     whole_ = bytes.size() <= limit;
     if (!whole_) bytes.resize(limit);
     content_ = textOf<Char>(std::move(bytes));

@@ -4,6 +4,8 @@
 // terminator at the very end ends the last line without starting another.
 // A TextFile passes its bytes unchanged; a WideTextFile decodes them first
 // (text_decoding.h), so that the line rule applies to characters.
+#include <windows.h>
+
 #include <cstddef>
 #include <string>
 
@@ -12,9 +14,9 @@ namespace kastrell {
 template <class Char>
 class BasicTextFile {
 public:
-    // Opens an existing file for reading, reading no more than its first
-    // `limit` bytes; throws Failure naming the file.
-    BasicTextFile(std::string path, std::size_t limit);
+    // Reads an open file from its start, no more than its first `limit`
+    // bytes; `name` is how messages name it. Throws Failure naming the file.
+    BasicTextFile(HANDLE file, std::string name, std::size_t limit);
 
     BasicTextFile(const BasicTextFile&) = delete;
     BasicTextFile& operator=(const BasicTextFile&) = delete;

@@ -7,12 +7,14 @@
 #include "pages/form3.h"
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "platform/held_folder.h"
 
 #include <cstdio>
 #include <string>
 
 int main() {
     try {
+        kastrell::startFolder();
         kastrell::SystemFileSystem files;
         kastrell::Script::load(files);
         kastrell::readLicence();
@@ -22,6 +24,6 @@ int main() {
         return 1;
     }
     std::printf("%s: install.txt and file11.c are as the wizard needs them.\n",
-                kastrell::currentFolder().c_str());
+                kastrell::startFolder().shownName().c_str());
     return 0;
 }

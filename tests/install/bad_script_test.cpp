@@ -1,6 +1,8 @@
 // Scripts that the check before any change refuses: each is reported with
 // what is wrong and where, and leaves files and registry exactly as they were.
 #include "install/cursor_scheme.h"
+#include "platform/handle.h"
+#include "platform/source_file.h"
 #include "tests/install/installation_fixture.h"
 
 #include <cctype>
@@ -16,6 +18,7 @@ struct BadScript {
     unsigned long number;
     std::vector<std::string> mentioned;  // fragments of the report's subject
     std::string lineEnd = "\r\n";
+    std::uint64_t hugeSourceSize = 0;  // the size of "huge.cur", made sparse
 };
 
 void PrintTo(const BadScript& bad, std::ostream* out) { *out << bad.name; }
@@ -93,13 +96,24 @@ const BadScript badScripts[] = {
      {"install.txt: its 20 lines take more than 1048576 bytes"}},
     {"MissingSource", [](Lines& s) { s[9] = "absent.cur=pamu.cur"; }, ERROR_FILE_NOT_FOUND,
      {"line 10:", "\"absent.cur\", which cannot be found"}},
-    {"SourceIsAFolder", [](Lines& s) { s[9] = "subfolder=pamu.cur"; }, ERROR_FILE_NOT_FOUND,
-     {"line 10:", "cannot be found"}},
+    {"SourceIsAFolder", [](Lines& s) { s[9] = "subfolder=pamu.cur"; }, ERROR_ACCESS_DENIED,
+     {"line 10:", "It is a folder, not a file."}},
+    // No cursor comes near 64 MiB; a larger file is not copied at all.
+    {"SourceOverTheLimit", [](Lines& s) { s[9] = "huge.cur=pamu.cur"; }, ERROR_INVALID_DATA,
+     {"line 10:", "\"huge.cur\"", "67108865 bytes", "(64 MiB)"}, "\r\n", sourceSizeLimit + 1},
     // The 20 lines, CR LF each, take one byte more than 1 MiB: the last
     // line's CR is past the bound.
     {"LastLineEndPastTheBound", [](Lines& s) { fillTo(s, (1 << 20) + 2); }, ERROR_INVALID_DATA,
      {"install.txt: its 20 lines take more than 1048576 bytes"}},
 };
+
+// A file of that size that takes no room on the disk.
+void makeSparseFile(const std::string& path, std::uint64_t size) {
+    const FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    ASSERT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+}
 
 class BadScriptTest : public InstallationTest, public ::testing::WithParamInterface<BadScript> {
 protected:
@@ -135,6 +149,7 @@ TEST_P(BadScriptTest, IsRefusedBeforeAnyChange) {
     GetParam().change(script);
     writeScript(script, GetParam().lineEnd);
     CreateDirectoryA(folder_.path("subfolder").c_str(), nullptr);
+    if (GetParam().hugeSourceSize) makeSparseFile(folder_.path("huge.cur"), GetParam().hugeSourceSize);
 
     expectRefusedWithoutChange(GetParam().number, GetParam().mentioned);
 }

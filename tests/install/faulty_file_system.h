@@ -20,16 +20,16 @@ public:
         error_ = error;
     }
 
-    void makeFolder(const std::string& path) override {
-        fault(FileCall::make, "Cannot make the folder \"" + path + "\".");
+    void makeFolder(const std::wstring& path) override {
+        fault(FileCall::make, "Cannot make the folder " + quotedPath(path) + ".");
         SystemFileSystem::makeFolder(path);
     }
-    void copyFile(const SourceFile& source, const std::string& destination) override {
-        fault(FileCall::copy, "Cannot copy \"" + source.name() + "\" to \"" + destination + "\".");
+    void copyFile(const SourceFile& source, const std::wstring& destination) override {
+        fault(FileCall::copy, "Cannot copy " + quotedPath(source.name()) + " to " + quotedPath(destination) + ".");
         SystemFileSystem::copyFile(source, destination);
     }
     void moveFile(const std::wstring& from, const std::wstring& to) override {
-        fault(FileCall::move, "Cannot rename \"" + toAnsiCodePage(from) + "\" to \"" + toAnsiCodePage(to) + "\".");
+        fault(FileCall::move, "Cannot rename " + quotedPath(from) + " to " + quotedPath(to) + ".");
         SystemFileSystem::moveFile(from, to);
     }
 

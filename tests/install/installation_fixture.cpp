@@ -1,6 +1,7 @@
 #include "tests/install/installation_fixture.h"
 
 #include "install/cursor_scheme.h"
+#include "platform/held_folder.h"
 #include "platform/text_decoding.h"
 
 #include <windows.h>
@@ -94,6 +95,7 @@ InstallationTest::InstallationTest() {
     GetCurrentDirectoryA(MAX_PATH, previous);
     previousFolder_ = previous;
     SetCurrentDirectoryA(folder_.path().c_str());
+    holdStartFolder();
     deleteKeyTree(cursorKeyPath);
     for (int line = 1; line <= 10; ++line)
         folder_.write("source" + std::to_string(line) + ".cur", sourceContentOf(line));
@@ -102,6 +104,7 @@ InstallationTest::InstallationTest() {
 
 InstallationTest::~InstallationTest() {
     SetCurrentDirectoryA(previousFolder_.c_str());
+    holdStartFolder();  // lets the temporary folder go
     deleteKeyTree(cursorKeyPath);
 }
 
@@ -112,7 +115,7 @@ void InstallationTest::writeScript(const Lines& lines, const std::string& lineEn
 }
 
 void InstallationTest::install(FileSystem& files) {
-    Installation(page_, registry_, files, destination_).run();
+    Installation(page_, registry_, files, fromAnsiCodePage(destination_)).run();
 }
 
 Failure InstallationTest::installFailure(FileSystem& files) {

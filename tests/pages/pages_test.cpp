@@ -4,12 +4,15 @@
 #include "pages/form3.h"
 #include "platform/failure.h"
 #include "platform/forms.h"
+#include "platform/held_folder.h"
 #include "tests/platform/window_driver.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/unix_command.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include <string>
 #include <vector>
@@ -56,6 +59,7 @@ protected:
     void SetUp() override {
         GetCurrentDirectoryA(MAX_PATH, previousDirectory_);
         SetCurrentDirectoryA(folder_.path().c_str());
+        holdStartFolder();
         writeLicence("Terms\r\nof use\r\n");
     }
     void TearDown() override {
@@ -63,6 +67,7 @@ protected:
         Forms::close<Form1>();
         Forms::close<Form3>();
         SetCurrentDirectoryA(previousDirectory_);
+        holdStartFolder();  // lets the temporary folder go
     }
     void writeLicence(const std::string& bytes) { folder_.write("file11.c", bytes); }
 
@@ -216,18 +221,40 @@ TEST_F(PagesTest, LicencePageLoadsWithNextClosed) {
     EXPECT_EQ(testing::focusedId(), Form3::Command2) << "Next is disabled";
 }
 
-TEST_F(PagesTest, MissingLicenceFailsNamingTheFileAndShowsNoPage) {
-    DeleteFileA(folder_.path("file11.c").c_str());
-    try {
-        Forms::show<Form3>();
-        FAIL() << "loaded without a licence";
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.number(), 2u);  // ERROR_FILE_NOT_FOUND
-        const std::string folder = folder_.path().substr(0, folder_.path().size() - 1);
-        EXPECT_NE(failure.subject().find("\"file11.c\" cannot be read in the folder \"" + folder + "\""),
-                  std::string::npos) << failure.subject();
+// The licence is shown with administrator rights: it is read as a copy
+// source is, from the held folder, and only a plain file inside it.
+TEST_F(PagesTest, LicenceThatIsMissingOrNoPlainFileFailsNamingTheFileAndShowsNoPage) {
+    TempFolder outside;
+    outside.write("secret.txt", "an administrator's secret");
+    const std::string folder = folder_.path().substr(0, folder_.path().size() - 1);
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        unsigned long number;
+        std::string why;
+    } cases[] = {
+        {"missing", [] {}, ERROR_FILE_NOT_FOUND, "It cannot be found."},
+        {"a link to a file outside",
+         [&] { runUnixCommand("/bin/ln", {"-s", unixPathOf(outside.path("secret.txt")), "file11.c"}); },
+         ERROR_ACCESS_DENIED, "It leads outside the folder"},
+        {"a folder", [&] { CreateDirectoryA(folder_.path("file11.c").c_str(), nullptr); }, ERROR_ACCESS_DENIED,
+         "It is a folder, not a file."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(folder_.path("file11.c").c_str());
+        c.make();
+        try {
+            Forms::show<Form3>();
+            ADD_FAILURE() << "loaded";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.number(), c.number);
+            EXPECT_NE(failure.subject().find("\"file11.c\" cannot be read in the folder \"" + folder + "\". " + c.why),
+                      std::string::npos) << failure.subject();
+        }
+        EXPECT_FALSE(Forms::anyLoaded());
+        runUnixCommand("/bin/rm", {"-rf", "file11.c"});
     }
-    EXPECT_FALSE(Forms::anyLoaded());
 }
 
 // One paragraph up to the limit still comes up at once; a larger licence is

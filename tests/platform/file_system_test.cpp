@@ -1,5 +1,7 @@
 #include "platform/failure.h"
 #include "platform/file_system.h"
+#include "platform/held_folder.h"
+#include "platform/text_decoding.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/unix_command.h"
 
@@ -10,14 +12,20 @@
 namespace kastrell {
 namespace {
 
+std::wstring wide(const std::string& name) { return fromAnsiCodePage(name); }
+
 // Runs in its temporary folder, as setup runs in the scheme's folder.
 class FileSystemTest : public ::testing::Test {
 protected:
     FileSystemTest() {
         GetCurrentDirectoryA(MAX_PATH, previousFolder_);
         SetCurrentDirectoryA(folder_.path().c_str());
+        holdStartFolder();
     }
-    ~FileSystemTest() override { SetCurrentDirectoryA(previousFolder_); }
+    ~FileSystemTest() override {
+        SetCurrentDirectoryA(previousFolder_);
+        holdStartFolder();  // lets the temporary folder go
+    }
 
     // The failure that `action` throws; a failure of the test if it throws none.
     static Failure failureOf(const std::function<void()>& action) {
@@ -36,22 +44,22 @@ protected:
 };
 
 TEST_F(FileSystemTest, MakesTheLastLevelOfAFolder) {
-    EXPECT_FALSE(files_.folderExists(folder_.path("made")));
-    files_.makeFolder(folder_.path("made"));
-    EXPECT_TRUE(files_.folderExists(folder_.path("made")));
-    EXPECT_TRUE(files_.folderExists(folder_.path("made\\")));
-    EXPECT_FALSE(files_.fileExists(folder_.path("made")));
+    EXPECT_FALSE(files_.folderExists(wide(folder_.path("made"))));
+    files_.makeFolder(wide(folder_.path("made")));
+    EXPECT_TRUE(files_.folderExists(wide(folder_.path("made"))));
+    EXPECT_TRUE(files_.folderExists(wide(folder_.path("made\\"))));
+    EXPECT_FALSE(files_.fileExists(wide(folder_.path("made"))));
 }
 
 TEST_F(FileSystemTest, MakeFolderFailsWithoutItsParentOrWithAFileInTheWay) {
-    const std::string orphan = folder_.path("missing\\child");
+    const std::wstring orphan = wide(folder_.path("missing\\child"));
     Failure failure = failureOf([&] { files_.makeFolder(orphan); });
     EXPECT_EQ(failure.number(), 3u);  // ERROR_PATH_NOT_FOUND
-    EXPECT_NE(failure.subject().find(orphan), std::string::npos);
-    EXPECT_FALSE(files_.folderExists(folder_.path("missing")));
+    EXPECT_NE(failure.subject().find(toAnsiCodePage(orphan)), std::string::npos);
+    EXPECT_FALSE(files_.folderExists(wide(folder_.path("missing"))));
 
     folder_.write("taken", "a file");
-    failure = failureOf([&] { files_.makeFolder(folder_.path("taken")); });
+    failure = failureOf([&] { files_.makeFolder(wide(folder_.path("taken"))); });
     EXPECT_EQ(failure.number(), 183u);  // ERROR_ALREADY_EXISTS
     EXPECT_NE(failure.subject().find(folder_.path("taken")), std::string::npos);
     EXPECT_FALSE(failure.description().empty());
@@ -60,21 +68,21 @@ TEST_F(FileSystemTest, MakeFolderFailsWithoutItsParentOrWithAFileInTheWay) {
 TEST_F(FileSystemTest, CopyReplacesTheDestination) {
     folder_.write("source.cur", std::string("new\0bytes\xff", 10));
     folder_.write("target.cur", "an older and longer content");
-    files_.copyFile(files_.openSource("source.cur"), folder_.path("target.cur"));
+    files_.copyFile(files_.openSource(L"source.cur"), wide(folder_.path("target.cur")));
     EXPECT_EQ(folder_.read("target.cur"), std::string("new\0bytes\xff", 10));
     EXPECT_EQ(folder_.read("source.cur"), std::string("new\0bytes\xff", 10));
 }
 
 TEST_F(FileSystemTest, CopyFailsForAMissingSourceOrAFolderAsDestination) {
-    Failure failure = failureOf([&] { files_.openSource("absent.cur"); });
+    Failure failure = failureOf([&] { files_.openSource(L"absent.cur"); });
     EXPECT_EQ(failure.number(), 2u);  // ERROR_FILE_NOT_FOUND
 
     folder_.write("source.cur", "bytes");
-    files_.makeFolder(folder_.path("folder"));
-    failure = failureOf([&] { files_.copyFile(files_.openSource("source.cur"), folder_.path("folder")); });
+    files_.makeFolder(wide(folder_.path("folder")));
+    failure = failureOf([&] { files_.copyFile(files_.openSource(L"source.cur"), wide(folder_.path("folder"))); });
     EXPECT_EQ(failure.number(), 5u);  // ERROR_ACCESS_DENIED
     EXPECT_NE(failure.subject().find(folder_.path("folder")), std::string::npos);
-    EXPECT_TRUE(files_.folderExists(folder_.path("folder")));
+    EXPECT_TRUE(files_.folderExists(wide(folder_.path("folder"))));
 }
 
 // The folder is a stranger's: a source that leads elsewhere, through a Unix
@@ -85,13 +93,15 @@ TEST_F(FileSystemTest, OpensOnlyAFileWithOneNameInsideTheCurrentFolder) {
     outside.write("secret.txt", "an administrator's secret");
     outside.write("other.txt", "another secret");
     folder_.write("plain.cur", "cursor");
-    files_.makeFolder("sub");
+    files_.makeFolder(L"sub");
     folder_.write("sub\\deep.cur", "deep cursor");
     runUnixCommand("/bin/ln", {"-s", unixPathOf(outside.path("secret.txt")), "linked.cur"});
     runUnixCommand("/bin/ln", {"-s", unixPathOf(outside.path()), "linkedfolder"});
     runUnixCommand("/bin/ln", {unixPathOf(outside.path("other.txt")), "hard.cur"});
-    ASSERT_TRUE(files_.fileExists("linked.cur") && files_.fileExists("linkedfolder\\secret.txt") &&
-                files_.fileExists("hard.cur"));
+    runUnixCommand("/bin/ln", {"-s", "/dev/zero", "zero.cur"});
+    runUnixCommand("/usr/bin/mkfifo", {"fifo.cur"});
+    ASSERT_TRUE(files_.fileExists(L"linked.cur") && files_.fileExists(L"linkedfolder\\secret.txt") &&
+                files_.fileExists(L"hard.cur"));
 
     const struct {
         std::string name;
@@ -103,20 +113,23 @@ TEST_F(FileSystemTest, OpensOnlyAFileWithOneNameInsideTheCurrentFolder) {
         {"linked.cur", ERROR_ACCESS_DENIED, "leads outside the folder"},
         {"linkedfolder\\secret.txt", ERROR_ACCESS_DENIED, "leads outside the folder"},
         {"hard.cur", ERROR_ACCESS_DENIED, "2 names (hard links)"},
-        {"nul", ERROR_ACCESS_DENIED, "a device or pipe"},
-        {"sub", ERROR_ACCESS_DENIED, "cannot be opened"},
+        // Opened relative to the folder, "nul" is a name like any other.
+        {"nul", ERROR_FILE_NOT_FOUND, "cannot be found"},
+        {"zero.cur", ERROR_ACCESS_DENIED, "not a file"},
+        {"fifo.cur", ERROR_ACCESS_DENIED, "not a file"},
+        {"sub", ERROR_ACCESS_DENIED, "a folder, not a file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.number == 0) {
-            EXPECT_EQ(files_.openSource(c.name).name(), c.name);
+            EXPECT_EQ(files_.openSource(wide(c.name)).name(), wide(c.name));
             continue;
         }
-        const Failure failure = failureOf([&] { files_.openSource(c.name); });
+        const Failure failure = failureOf([&] { files_.openSource(wide(c.name)); });
         EXPECT_EQ(failure.number(), c.number);
         EXPECT_NE(failure.subject().find(c.why), std::string::npos) << failure.subject();
     }
-    runUnixCommand("/bin/rm", {"linked.cur", "linkedfolder", "hard.cur"});
+    runUnixCommand("/bin/rm", {"linked.cur", "linkedfolder", "hard.cur", "zero.cur", "fifo.cur"});
 }
 
 // Held from its check to its copy, a source cannot be swapped through Windows,
@@ -125,7 +138,7 @@ TEST_F(FileSystemTest, HeldSourceIsCopiedAsItWasChecked) {
     TempFolder outside;
     outside.write("secret.txt", "an administrator's secret");
     folder_.write("plain.cur", "checked bytes");
-    const SourceFile source = files_.openSource("plain.cur");
+    const SourceFile source = files_.openSource(L"plain.cur");
 
     EXPECT_FALSE(MoveFileA("plain.cur", "moved.cur"));
     EXPECT_FALSE(DeleteFileA("plain.cur"));
@@ -135,11 +148,32 @@ TEST_F(FileSystemTest, HeldSourceIsCopiedAsItWasChecked) {
     runUnixCommand("/bin/ln", {"-sf", unixPathOf(outside.path("secret.txt")), "plain.cur"});
     ASSERT_EQ(folder_.read("plain.cur"), "an administrator's secret");
 
-    files_.copyFile(source, folder_.path("copy.cur"));
-    files_.copyFile(source, folder_.path("again.cur"));
+    files_.copyFile(source, wide(folder_.path("copy.cur")));
+    files_.copyFile(source, wide(folder_.path("again.cur")));
     EXPECT_EQ(folder_.read("copy.cur"), "checked bytes");
     EXPECT_EQ(folder_.read("again.cur"), "checked bytes");
     runUnixCommand("/bin/rm", {"plain.cur"});
+}
+
+// Started in a folder reached through a link, setup reads from that folder
+// for its whole run, whatever the link is made to point at later.
+TEST_F(FileSystemTest, HeldFolderKeepsItsFilesWhenALinkOnItsPathIsRepointed) {
+    files_.makeFolder(L"download");
+    files_.makeFolder(L"planted");
+    folder_.write("download\\qilo.cur", "the publisher's cursor");
+    folder_.write("planted\\qilo.cur", "a planted cursor");
+    folder_.write("planted\\only.cur", "only in the planted folder");
+    runUnixCommand("/bin/ln", {"-s", "download", "ln"});
+    SetCurrentDirectoryA(folder_.path("ln").c_str());
+    holdStartFolder();
+
+    runUnixCommand("/bin/ln", {"-sfn", "planted", unixPathOf(folder_.path("ln"))});
+    ASSERT_EQ(folder_.read("ln\\qilo.cur"), "a planted cursor");
+
+    files_.copyFile(files_.openSource(L"qilo.cur"), wide(folder_.path("copy.cur")));
+    EXPECT_EQ(folder_.read("copy.cur"), "the publisher's cursor");
+    EXPECT_EQ(failureOf([&] { files_.openSource(L"only.cur"); }).number(), 2u);  // ERROR_FILE_NOT_FOUND
+    runUnixCommand("/bin/rm", {unixPathOf(folder_.path("ln"))});
 }
 
 }  // namespace
