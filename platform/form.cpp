@@ -173,7 +173,12 @@ void Form::load(HWND owner) {
     CreateWindowExW(frameExStyle(design_), windowClassName, fromAnsiCodePage(design_.caption).c_str(),
                     frameStyle(design_), monitor.rcWork.left, monitor.rcWork.top, 1, 1, owner, nullptr,
                     instance(), this);
-    if (!hwnd_) throw systemFailure(GetLastError(), "Cannot make the window \"" + std::string(design_.caption) + "\".");
+    if (!hwnd_) {
+        const std::string subject = "Cannot make the window \"" + std::string(design_.caption) + "\".";
+        // With no display or desktop to show it on, the system gives no error number at all.
+        if (const DWORD error = GetLastError()) throw systemFailure(error, subject);
+        throw Failure(0, "There is no display or desktop to show it on (under Wine: is DISPLAY set?)", subject);
+    }
     dpi_ = GetDpiForWindow(hwnd_);
 
     for (const ControlDesign& design : design_.controls) {

@@ -3,12 +3,17 @@
 # Wine in a project-local prefix (.wine/) prepared as Windows has it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-bash scripts/build.sh kastrell-setup
+# The wizard is a window: without a display there is nothing to set up and build for.
 if [ -z "${DISPLAY:-}" ]; then
   echo "No X display (DISPLAY is unset): run this in a desktop session, over 'ssh -X', or headless as 'xvfb-run -a bash scripts/run.sh'." >&2
   exit 1
 fi
+bash scripts/setup.sh
+if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+  echo "The X display \"$DISPLAY\" does not answer: is its X server running, and may this user use it (xauth)?" >&2
+  exit 1
+fi
+bash scripts/build.sh kastrell-setup
 export WINEPREFIX="$PWD/.wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Preparing the Wine prefix $WINEPREFIX (once)..."

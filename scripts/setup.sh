@@ -3,10 +3,13 @@
 # already there. Needs root or sudo.
 set -euo pipefail
 packages=(wine wine64 g++-mingw-w64-x86-64 cmake make googletest xvfb xauth xdotool imagemagick fonts-liberation
-  osslsigncode openssl zip)
+  osslsigncode openssl zip clang-tidy)
+# One query for all: this runs before every build and test.
+installed=$( (dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true) |
+  sed -n 's/ install ok installed$//p' | sed 's/:.*//')
 missing=()
 for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+  grep -qx -- "$package" <<<"$installed" || missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 as_root=()

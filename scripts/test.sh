@@ -1,8 +1,23 @@
 #!/bin/bash
-# Sets up, builds and runs every test under Wine on a virtual X display.
+# Sets up, checks the code (scripts/check.sh), builds and runs every test
+# under Wine on a virtual X display. With arguments, they go to ctest, the
+# check is left out and, when the chosen tests are test programs, only those
+# are built: the loop for one test, as in
+#   bash scripts/test.sh -R installation_tests
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-bash scripts/build.sh
+[ $# -gt 0 ] || bash scripts/check.sh
+targets=()
+if [ $# -gt 0 ] && [ -f build/CTestTestfile.cmake ]; then
+  programs=$(cmake --build build --target help | sed -n 's/^\.\.\. //p')
+  while read -r test; do
+    [ -n "$test" ] || continue
+    # Anything but a test program of that name (an end-to-end test, say) needs everything.
+    grep -qx -- "$test" <<<"$programs" || { targets=(); break; }
+    targets+=("$test")
+  done < <(cd build && ctest -N "$@" | sed -n 's/^ *Test *#[0-9]*: //p' | grep -v '^wine_prefix_')
+fi
+bash scripts/build.sh "${targets[@]}"
 cd build
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure "$@"

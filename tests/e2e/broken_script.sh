@@ -1,7 +1,8 @@
 #!/bin/bash
 # An installation script with a line that has no "=": the user is told
 # which file and line, the program ends with a failure status, and
-# nothing is installed, not even the lines before the broken one.
+# nothing is installed, not even the lines before the broken one. Started
+# where there is no display, it says that this is why it cannot go on.
 source "$(dirname "$0")/lib.sh"
 page="Talven's Mouse"
 
@@ -30,4 +31,11 @@ step "nothing changed on disk or in the registry"
 [ -z "$(ls -A "$drive_c/windows/cursors")" ] || fail "c:\\windows\\cursors changed"
 export_control_panel "$work_dir/after.reg"
 cmp "$work_dir/before.reg" "$work_dir/after.reg" || fail "HKCU\\Control Panel changed"
+
+step "started where there is no display, it names that as the cause"
+status=0
+(cd "$run_dir" && env -u DISPLAY timeout 60 wine "$KASTRELL_EXE" >"$work_dir/no-display.out" 2>&1) || status=$?
+[ "$status" -eq 1 ] || fail "the program ended with status $status, expected 1"
+grep -q 'Cannot make the window "Form3"' "$work_dir/no-display.out" && grep -q 'no display or desktop' "$work_dir/no-display.out" ||
+  fail "the report does not name the missing display: $(tr -d '\r' <"$work_dir/no-display.out" | grep -v -e wine32 -e multiarch)"
 echo "PASS"

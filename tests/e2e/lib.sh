@@ -154,10 +154,21 @@ control_state() {
     '$1 == ENVIRON["RECT"] && $6 == ENVIRON["TEXT"] { print $3, $4, $5; found = 1 } END { exit !found }'
 }
 
+# What the control at RECT shows now, whatever its text: its state and text
+# ("visible enabled - Next"), or that there is none; for failure messages.
+control_now() {
+  local found
+  found=$(controls "$1" 2>/dev/null | RECT=$2 awk -F '\t' \
+    '$1 == ENVIRON["RECT"] { print $3, $4, $5, "\"" $6 "\""; found = 1 } END { exit !found }') ||
+    found="no control at $2"
+  echo "$found"
+}
+
 # expect_control CAPTION RECT TEXT "visible enabled -"
 expect_control() {
   local state
-  state=$(control_state "$1" "$2" "$3") || fail "\"$1\" has no control \"$3\" at $2"
+  state=$(control_state "$1" "$2" "$3") ||
+    fail "\"$1\" has no control \"$3\" at $2 (now: $(control_now "$1" "$2"))"
   [ "$state" = "$4" ] || fail "\"$1\" control \"$3\" at $2 is \"$state\", expected \"$4\""
 }
 
@@ -166,7 +177,7 @@ control_is() { [ "$(control_state "$1" "$2" "$3" 2>/dev/null)" = "$4" ]; }
 # Waits until the control reaches the state; for what a handler does later.
 wait_control() {
   poll 20 control_is "$@" ||
-    fail "\"$1\" control \"$3\" at $2 never became \"$4\" (now: $(control_state "$1" "$2" "$3" || true))"
+    fail "\"$1\" control \"$3\" at $2 never became \"$4\" (now: $(control_now "$1" "$2"))"
 }
 
 setup_ended() { ! kill -0 "$setup_pid" 2>/dev/null; }

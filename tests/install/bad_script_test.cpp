@@ -5,7 +5,9 @@
 #include "platform/source_file.h"
 #include "tests/install/installation_fixture.h"
 
+#include <cctype>
 #include <functional>
+#include <utility>
 
 namespace kastrell {
 namespace {
@@ -99,6 +101,10 @@ const BadScript badScripts[] = {
     // No cursor comes near 64 MiB; a larger file is not copied at all.
     {"SourceOverTheLimit", [](Lines& s) { s[9] = "huge.cur=pamu.cur"; }, ERROR_INVALID_DATA,
      {"line 10:", "\"huge.cur\"", "67108865 bytes", "(64 MiB)"}, "\r\n", sourceSizeLimit + 1},
+    // The 20 lines, CR LF each, take one byte more than 1 MiB: the last
+    // line's CR is past the bound.
+    {"LastLineEndPastTheBound", [](Lines& s) { fillTo(s, (1 << 20) + 2); }, ERROR_INVALID_DATA,
+     {"install.txt: its 20 lines take more than 1048576 bytes"}},
 };
 
 // A file of that size that takes no room on the disk.
@@ -120,7 +126,7 @@ protected:
 
     void expectRefusedWithoutChange(unsigned long number, const std::vector<std::string>& mentioned) {
         const auto filesBefore = folderContents();
-        const std::string registryBefore = exportedKey(cursorKeyPath);
+        const std::string registryBefore = registrySnapshot(cursorKeyPath);
         ASSERT_NE(registryBefore.find("Previous"), std::string::npos);
 
         const Failure failure = installFailure();
@@ -132,9 +138,9 @@ protected:
                 << "\"" << fragment << "\" not in: " << failure.subject();
         EXPECT_LE(failure.subject().size(), 300u);
         EXPECT_EQ(folderContents(), filesBefore);
-        EXPECT_EQ(exportedKey(cursorKeyPath), registryBefore);
+        EXPECT_EQ(registrySnapshot(cursorKeyPath), registryBefore);
         EXPECT_TRUE(registry_.calls().empty());
-        EXPECT_EQ(page_.calls, Lines{"showProgress"});
+        EXPECT_PRED_FORMAT2(sameLines, page_.calls, Lines{"showProgress"});
     }
 };
 
@@ -149,7 +155,149 @@ TEST_P(BadScriptTest, IsRefusedBeforeAnyChange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, BadScriptTest, ::testing::ValuesIn(badScripts),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// One name on one line, each refused before anything is touched: every device
+// name, in the forms Windows takes for the device, as a source and as a
+// destination or registered file; every character and path form that
+// names cannot hold; the names Windows makes a folder; the kept copies' names
+// in any case; other endings than ".cur" and ".ani".
+struct RefusedName {
+    std::string name;
+    int line;
+    std::string text;
+    std::string mentioned;  // in the failure's subject, after "line N: "
+};
+
+void PrintTo(const RefusedName& refused, std::ostream* out) { *out << refused.name; }
+
+// As the script holds it: in the ANSI code page.
+std::string ansi(const std::wstring& text) {
+    char bytes[64] = "";
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+    return std::string(bytes, size > 0 ? size - 1 : 0);
+}
+
+// Each device with the identifier part of its test name.
+std::vector<std::pair<std::string, std::string>> deviceNames() {
+    std::vector<std::pair<std::string, std::string>> devices;
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"}) devices.emplace_back(device, device);
+    devices.emplace_back("CONIN$", "CONIN");
+    devices.emplace_back("CONOUT$", "CONOUT");
+    for (const std::string port : {"COM", "LPT"}) {
+        for (char digit = '1'; digit <= '9'; ++digit) devices.emplace_back(port + digit, port + digit);
+        for (const auto& [superscript, digit] : {std::pair{L"\u00B9", "1"}, {L"\u00B2", "2"}, {L"\u00B3", "3"}})
+            devices.emplace_back(port + ansi(superscript), port + "Superscript" + digit);
+    }
+    return devices;
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::vector<RefusedName> refusedNames() {
+    std::vector<RefusedName> rows;
+    const Lines script = sampleScript();
+    auto copyLine = [&](int line, const std::string& source, const std::string& destination) {
+        return (source.empty() ? script[line - 1].substr(0, script[line - 1].find('=')) : source) + "=" +
+               (destination.empty() ? cursorFileOf(line) : destination);
+    };
+    auto registration = [&](int line, const std::string& file) {
+        return script[line - 1].substr(0, script[line - 1].find('=')) + "=" + file;
+    };
+    const auto devices = deviceNames();
+    for (std::size_t index = 0; index < devices.size(); ++index) {
+        const auto& [device, id] = devices[index];
+        const int line = static_cast<int>(index % 10) + 1;
+        // The device part ends at the first dot, trailing spaces dropped.
+        const std::string sources[] = {device, "subfolder\\" + lowered(device) + ".cur", device + " .cur",
+                                       device + ".txt.cur"};
+        const std::string files[] = {device + ".cur", lowered(device) + ".ani", device, device + " .cur",
+                                     device + ".x.cur  .."};
+        rows.push_back({"Device" + id + "AsSource", line, copyLine(line, sources[index % 4], ""), "the device"});
+        const std::string file = files[index % 5];
+        if (index % 2)
+            rows.push_back({"Device" + id + "AsDestination", line, copyLine(line, "", file), "the device"});
+        else
+            rows.push_back({"Device" + id + "Registered", line + 10, registration(line + 10, file), "the device"});
+    }
+    // Characters no file name holds, in each place a name stands.
+    const std::pair<char, const char*> characters[] = {{'<', "Less"},  {'>', "Greater"}, {'"', "Quote"},
+                                                       {'|', "Bar"},   {'?', "Question"}, {'*', "Star"}};
+    for (const auto& [c, id] : characters) {
+        const std::string held(1, c);
+        rows.push_back({std::string(id) + "InSource", 1, copyLine(1, "a" + held + "b.cur", ""), "cannot hold"});
+        rows.push_back({std::string(id) + "InDestination", 2, copyLine(2, "", "q" + held + ".cur"), "cannot hold"});
+        rows.push_back({std::string(id) + "Registered", 12, registration(12, "q" + held + ".cur"), "cannot hold"});
+    }
+    const std::pair<char, const char*> controls[] = {{'\x01', "01"}, {'\x1F', "1F"}, {'\x7F', "7F"}};
+    for (const auto& [c, id] : controls) {
+        const std::string held(1, c);
+        rows.push_back({std::string("Control") + id + "InSource", 3, copyLine(3, "s" + held + ".cur", ""),
+                        "control character"});
+        rows.push_back({std::string("Control") + id + "InDestination", 4, copyLine(4, "", "z" + held + ".cur"),
+                        "control character"});
+        rows.push_back({std::string("Control") + id + "Registered", 14, registration(14, "z" + held + ".cur"),
+                        "control character"});
+    }
+    // Sources outside the current folder, by every path form.
+    const std::pair<const char*, const char*> sourcePaths[] = {
+        {"c:source1.cur", "drive or stream"},        {"source1.cur::$DATA", "drive or stream"},
+        {"\\source1.cur", "from a root"},             {"/source1.cur", "from a root"},
+        {"\\\\?\\UNC\\host\\x.cur", "from a root"}, {"\\\\.\\COM1", "from a root"},
+        {"\\\\host\\share\\x.cur", "from a root"},      {"subfolder\\\\x.cur", "empty folder name"},
+        {"subfolder//x.cur", "empty folder name"},   {"subfolder\\", "empty folder name"},
+        {"..", "the part \"..\""},                     {"subfolder/../../x.cur", "the part \"..\""},
+        {".\\source1.cur", "the part \".\""},          {"...\\x.cur", "the part \"...\""},
+        {"subfolder\\. .\\x.cur", "the part \". .\""},
+    };
+    int pathRow = 0;
+    for (const auto& [path, mentioned] : sourcePaths)
+        rows.push_back({"SourcePath" + std::to_string(++pathRow), 5, copyLine(5, path, ""), mentioned});
+    // Destinations and registered files are plain names of cursor files.
+    const std::pair<const char*, const char*> fileNames[] = {
+        {"sub\\x.cur", "plain file name"},       {"sub/x.cur", "plain file name"},
+        {"c:x.cur", "plain file name"},          {"x.cur:hidden", "plain file name"},
+        {"...", "a folder, not a file name"},    {" ", "a folder, not a file name"},
+        {". .", "a folder, not a file name"},    {"x.cur.KASTRELL-PREVIOUS", "keeps for earlier copies"},
+        {"x.cur.Kastrell-Previous.", "keeps for earlier copies"}, {"x.cu", "only cursor files"},
+        {"x.curx", "only cursor files"},        {"x.cur.exe", "only cursor files"},
+        {"cur", "only cursor files"},            {"x.ani.dll  .", "only cursor files"},
+    };
+    int fileRow = 0;
+    for (const auto& [name, mentioned] : fileNames) {
+        ++fileRow;
+        rows.push_back({"Destination" + std::to_string(fileRow), 6, copyLine(6, "", name), mentioned});
+        rows.push_back({"Registered" + std::to_string(fileRow), 16, registration(16, name), mentioned});
+    }
+    return rows;
+}
+
+class RefusedNameTest : public InstallationTest, public ::testing::WithParamInterface<RefusedName> {};
+
+// Lighter than the table above, which also compares the whole registry: no
+// registry call at all is made.
+TEST_P(RefusedNameTest, IsRefusedNamingTheLine) {
+    Lines script = sampleScript();
+    script[GetParam().line - 1] = GetParam().text;
+    writeScript(script);
+    CreateDirectoryA(folder_.path("subfolder").c_str(), nullptr);
+    const auto filesBefore = folderContents();
+
+    const Failure failure = installFailure();
+
+    EXPECT_EQ(failure.number(), static_cast<unsigned long>(ERROR_INVALID_NAME)) << failure.subject();
+    const std::string where = "line " + std::to_string(GetParam().line) + ": ";
+    EXPECT_NE(failure.subject().find(where), std::string::npos) << failure.subject();
+    EXPECT_NE(failure.subject().find(GetParam().mentioned), std::string::npos) << failure.subject();
+    EXPECT_EQ(folderContents(), filesBefore);
+    EXPECT_TRUE(registry_.calls().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RefusedNameTest, ::testing::ValuesIn(refusedNames()),
+                         [](const auto& row) { return row.param.name; });
 
 // The refusals that concern the script file or the scheme folder as a whole.
 TEST_F(InstallationTest, MissingScriptIsRefusedNamingTheFolder) {

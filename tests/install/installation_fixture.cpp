@@ -50,6 +50,34 @@ void addContents(const std::wstring& folder, const std::string& relative,
 
 }  // namespace
 
+::testing::AssertionResult sameLines(const char* actualText, const char* expectedText, const Lines& actual,
+                                     const Lines& expected) {
+    if (actual == expected) return ::testing::AssertionSuccess();
+    std::size_t first = 0;
+    while (first < actual.size() && first < expected.size() && actual[first] == expected[first]) ++first;
+    auto item = [](const Lines& lines, std::size_t index) {
+        return index < lines.size() ? "\"" + lines[index] + "\"" : std::string("(none: the list ends)");
+    };
+    auto listed = [](const Lines& lines) {
+        std::string text;
+        for (std::size_t index = 0; index < lines.size(); ++index)
+            text += "\n  " + std::to_string(index + 1) + ". " + lines[index];
+        return text;
+    };
+    return ::testing::AssertionFailure()
+           << actualText << " differs from " << expectedText << " first at item " << first + 1 << ":\n  is        "
+           << item(actual, first) << "\n  expected  " << item(expected, first) << "\n" << actualText << " ("
+           << actual.size() << " items):" << listed(actual) << "\n" << expectedText << " (" << expected.size()
+           << " items):" << listed(expected);
+}
+
+void fillTo(Lines& lines, std::size_t bytes) {
+    std::size_t taken = 0;
+    for (const std::string& line : lines) taken += line.size() + 2;
+    std::string& last = lines.back();
+    last.insert(last.find('=') + 1, std::string(bytes - taken, 'p'));
+}
+
 std::string cursorFileOf(int copyLine) { return cursorFiles[copyLine - 1]; }
 std::string sourceContentOf(int copyLine) { return "cursor " + std::to_string(copyLine) + " image"; }
 

@@ -19,8 +19,16 @@ namespace kastrell {
 
 using Lines = std::vector<std::string>;
 
+// For EXPECT_PRED_FORMAT2(sameLines, actual, expected): a failure names the
+// first item that differs and shows the lists one item a line.
+::testing::AssertionResult sameLines(const char* actualText, const char* expectedText, const Lines& actual,
+                                     const Lines& expected);
+
 // Ten copy lines, then ten registration lines for the same cursors.
 Lines sampleScript();
+// Lengthens the last line's cursor file name until the lines, CR LF each,
+// take `bytes` in all.
+void fillTo(Lines& lines, std::size_t bytes);
 // The name a copy line gives its cursor file ("Kastrell.cur" for line 1).
 std::string cursorFileOf(int copyLine);
 // What the sample source file of a copy line holds.

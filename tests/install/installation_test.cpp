@@ -61,7 +61,7 @@ TEST_F(InstallationTest, ReportsProgressBeforeEachLineThenCompletes) {
     Lines expected{"showProgress"};
     for (int step = 1; step <= 20; ++step) expected.push_back("setProgress " + std::to_string(step));
     expected.insert(expected.end(), {"setProgress 24", "setStatus Setup Completed", "ShowCompletedState"});
-    EXPECT_EQ(page_.calls, expected);
+    EXPECT_PRED_FORMAT2(sameLines, page_.calls, expected);
 }
 
 TEST_F(InstallationTest, MakesTheRegistryCallsInOrder) {
@@ -76,7 +76,7 @@ TEST_F(InstallationTest, MakesTheRegistryCallsInOrder) {
     expected.insert(expected.end(), {"RegCloseKey", "RegOpenKeyW Control Panel\\cursors\\Schemes",
                                      "RegCreateKeyW Control Panel\\cursors\\Schemes",
                                      "RegSetValueExW Kastrell", "RegCloseKey"});
-    EXPECT_EQ(registry_.calls(), expected);
+    EXPECT_PRED_FORMAT2(sameLines, registry_.calls(), expected);
     const FaultyRegistry::Write& source = registry_.writes().front();
     EXPECT_EQ(source.type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(source.data, std::string("\1\0\0\0", 4));
@@ -131,6 +131,67 @@ TEST_F(InstallationTest, RegistrationLinesTakeEffectInOrderAsSpelled) {
     EXPECT_EQ(*storedValue(cursorKeyPath, ""), expandable(cursorFolder + "default.cur"));
     EXPECT_EQ(*storedValue(cursorKeyPath, " Wait "), expandable(cursorFolder + " spaced=x.cur"));
     EXPECT_FALSE(storedValue(cursorKeyPath, "Wait"));
+}
+
+// Names next to refused ones that are fine, each installed on its own: the
+// copy lands under the name Windows stores, the value names the file.
+TEST_F(InstallationTest, LookAlikesOfRefusedNamesAreInstalled) {
+    const auto ansi = [](const std::wstring& text) {
+        char bytes[64] = "";
+        const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+        return std::string(bytes, size > 0 ? size - 1 : 0);
+    };
+    const struct {
+        int line;
+        std::string text;
+        std::string file;  // as stored: in the folder (copy lines) or in the value (registration lines)
+    } rows[] = {
+        {1, "source1.cur=COM10.cur", "COM10.cur"},
+        {2, "source2.cur=CONSOLE.cur", "CONSOLE.cur"},
+        {3, "source3.cur=LPT.cur", "LPT.cur"},
+        {4, "source4.cur=NULL.ani", "NULL.ani"},
+        {5, "source5.cur=xAUX.cur", "xAUX.cur"},
+        {6, "source6.cur=com1x.cur", "com1x.cur"},
+        {7, "source7.cur=" + ansi(L"LPT\u00B4.cur"), ansi(L"LPT\u00B4.cur")},  // an accent, not a superscript
+        {8, "source8.cur=vad2 b.cur", "vad2 b.cur"},                          // a space is no control character
+        {9, "source9.cur=" + ansi(L"kr\u00F6t.cur"), ansi(L"kr\u00F6t.cur")},
+        {10, "source10.cur=pamu.cur. .", "pamu.cur"},
+        {1, "subfolder\\nested.cur=Kastrell.cur", "Kastrell.cur"},
+        {11, "Arrow=x.CUR", "x.CUR"},
+        {12, "Help=y.Ani", "y.Ani"},
+        {13, "AppStarting=CONIN.cur", "CONIN.cur"},
+        {14, std::string(16383, 'N') + "=zun.cur", "zun.cur"},  // the longest value name
+    };
+    CreateDirectoryA(folder_.path("subfolder").c_str(), nullptr);
+    folder_.write("subfolder\\nested.cur", sourceContentOf(1));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text.substr(0, 40));
+        Lines script = sampleScript();
+        script[row.line - 1] = row.text;
+        writeScript(script);
+
+        install();
+
+        ASSERT_TRUE(page_.completed());
+        if (row.line <= 10) {
+            EXPECT_EQ(installed(row.file), sourceContentOf(row.line));
+        } else {
+            const auto value = storedValue(cursorKeyPath, row.text.substr(0, row.text.find('=')));
+            ASSERT_TRUE(value);
+            EXPECT_EQ(*value, expandable(cursorFolder + row.file));
+        }
+    }
+}
+
+// The 20 lines may take 1 MiB, up to the last line's LF.
+TEST_F(InstallationTest, ScriptOfExactlyTheBoundIsInstalled) {
+    Lines script = sampleScript();
+    fillTo(script, 1 << 20);
+    writeScript(script);
+
+    install();
+
+    EXPECT_TRUE(page_.completed());
 }
 
 TEST_F(InstallationTest, LinesAfterTheTwentiethAreNeverRead) {

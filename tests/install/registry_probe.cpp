@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace kastrell {
 
@@ -46,6 +47,48 @@ std::optional<StoredValue> storedValue(const std::string& path, const std::strin
 }
 
 namespace {
+
+std::string utf8(const std::wstring& text) {
+    std::string bytes(text.size() * 3, '\0');
+    bytes.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                              bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                              nullptr)));
+    return bytes;
+}
+
+void addSnapshot(HKEY parent, const std::wstring& path, std::string& snapshot) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    // Appended piece by piece: "text" + a temporary string trips a false
+    // -Wrestrict in GCC 12 at -O3.
+    snapshot.append("[").append(utf8(path)).append("]\n");
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[16384];
+        DWORD nameLength = 16384;
+        DWORD type = 0;
+        DWORD size = 0;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        std::string data(size, '\0');
+        nameLength = 16384;
+        RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        char hex[4];
+        snapshot.append("\"").append(utf8(std::wstring(name, nameLength))).append("\" ").append(std::to_string(type));
+        for (const char byte : data.substr(0, size)) {
+            std::snprintf(hex, sizeof hex, " %02x", static_cast<unsigned char>(byte));
+            snapshot += hex;
+        }
+        snapshot += "\n";
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        if (RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.emplace_back(name, nameLength);
+    }
+    RegCloseKey(key);
+    for (const std::wstring& subkey : subkeys) addSnapshot(parent, path + L"\\" + subkey, snapshot);
+}
 
 void runToEnd(std::string commandLine) {
     STARTUPINFOA startup{};
@@ -91,6 +134,15 @@ std::string joinedContinuations(const std::string& text) {
 }
 
 }  // namespace
+
+std::string registrySnapshot(const std::string& path) {
+    std::string snapshot;
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring widePath(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), widePath.data(), length);
+    addSnapshot(HKEY_CURRENT_USER, widePath, snapshot);
+    return snapshot;
+}
 
 std::string exportedKey(const std::string& path) {
     TempFolder folder;

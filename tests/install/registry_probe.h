@@ -26,6 +26,12 @@ bool keyExists(const std::string& path);
 void putValue(const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
 std::optional<StoredValue> storedValue(const std::string& path, const std::string& name);
 
+// The key, its values and its subkeys, read in-process as the registry
+// enumerates them: one line a key ("[path]") or value ("name" type hex
+// bytes), names in UTF-8; empty when the key is absent. Compared before and
+// after, it shows any change at all, at the cost of no program start.
+std::string registrySnapshot(const std::string& path);
+
 // Wine's "regedit /E" export of the key and its subkeys, as 8-bit text with
 // continued lines joined; empty when the key is absent.
 std::string exportedKey(const std::string& path);

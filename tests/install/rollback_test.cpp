@@ -108,6 +108,26 @@ std::vector<Fault> namesKeptApart() {
         faults.push_back({pair.name + "_FailingAtTheLastValue", true, registryFault(RegistryCall::setValue, "Hand"),
                           "\"Hand\"", allPutBack, script});
     }
+    // Names that differ in case only are one file and one value: the second
+    // copy replaces this run's own file, which is not set aside (no rename
+    // on a fresh system), and the value is put back once, under the name
+    // first written.
+    Lines sameFile = sampleScript();
+    sameFile[4] = "source5.cur=ZUN.cur";
+    faults.push_back({"CaseOnly_SecondCopyOverThisRunsFile", false,
+                      [](FaultyRegistry& registry, FaultyFileSystem& files) {
+                          files.failOn(FileCall::move, 1, ERROR_ACCESS_DENIED);
+                          registry.failOn(RegistryCall::setValue, "Hand", ERROR_ACCESS_DENIED);
+                      },
+                      "\"Hand\"", allPutBack, sameFile});
+    Lines sameValue = sampleScript();
+    sameValue[14] = "WAIT=lonat.cur";
+    faults.push_back({"CaseOnly_SecondValueOverThisRunsValue", true,
+                      [](FaultyRegistry& registry, FaultyFileSystem&) {
+                          registry.failOn(RegistryCall::putBack, "WAIT", ERROR_ACCESS_DENIED);
+                          registry.failOn(RegistryCall::setValue, "Hand", ERROR_ACCESS_DENIED);
+                      },
+                      "\"Hand\"", allPutBack, sameValue});
     return faults;
 }
 
@@ -160,7 +180,7 @@ TEST_P(RollbackTest, LeavesFilesAndRegistryAsTheyWere) {
     if (GetParam().earlierSetup) makeEarlierSetup();
     const auto filesBefore = folderContents();
     // The whole "Control Panel": a key that was there is never removed.
-    const std::string registryBefore = exportedKey("Control Panel");
+    const std::string registryBefore = registrySnapshot("Control Panel");
     GetParam().inject(registry_, faultyFiles_);
 
     const Failure failure = installFailure(faultyFiles_);
@@ -168,7 +188,7 @@ TEST_P(RollbackTest, LeavesFilesAndRegistryAsTheyWere) {
     EXPECT_NE(failure.subject().find(GetParam().reported), std::string::npos) << failure.subject();
     EXPECT_EQ(failure.outcome(), GetParam().outcome);
     EXPECT_EQ(folderContents(), filesBefore);
-    EXPECT_EQ(exportedKey("Control Panel"), registryBefore);
+    EXPECT_EQ(registrySnapshot("Control Panel"), registryBefore);
     EXPECT_FALSE(page_.completed());
 }
 
@@ -194,9 +214,9 @@ TEST_P(RollbackTest, StoppedThereIsPutRightAtTheNextStart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, RollbackTest, ::testing::ValuesIn(everyStep()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 INSTANTIATE_TEST_SUITE_P(NamesKeptApart, RollbackTest, ::testing::ValuesIn(namesKeptApart()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 
 TEST_F(RollbackTest, WhatCannotBePutBackIsNamedAndKept) {
     makeEarlierSetup();
