@@ -61,12 +61,11 @@ Journal::Journal(Registry& registry, FileSystem& files, HeldFile file, std::wstr
     changes_ = decodedJournal(bytes, folder_, file_.path());
     const std::string notPutBack = playBack();
     if (notPutBack.empty()) return;
-    Failure failure = systemFailure(ERROR_CAN_NOT_COMPLETE,
-                                    "An installation that did not end left setup's journal " + quotedPath(file_.path()) +
-                                        ", and setup could not put right all that it had changed.");
-    failure.setOutcome("Setup has put back what that installation had changed, except:" + notPutBack +
-                       "\r\n\r\nSetup keeps its journal and tries again at its next start.");
-    throw failure;
+    throw systemFailure(ERROR_CAN_NOT_COMPLETE,
+                        "An installation that did not end left setup's journal " + quotedPath(file_.path()) +
+                            ", and setup could not put right all that it had changed.")
+        .withOutcome("Setup has put back what that installation had changed, except:" + notPutBack +
+                     "\r\n\r\nSetup keeps its journal and tries again at its next start.");
 }
 
 void Journal::record(JournalEntry entry) {
@@ -79,7 +78,7 @@ void Journal::keepAbsentFolder(const std::wstring& folder) { record({JournalEntr
 std::wstring Journal::keepEarlierFile(const std::wstring& path) {
     // Named as the file system names the file, in the folder as given: an
     // alias and the long name it stands for are one file to keep and undo.
-    const std::wstring file = path.substr(0, path.rfind(L'\\') + 1) + files_.longFileName(path);
+    std::wstring file = path.substr(0, path.rfind(L'\\') + 1) + files_.longFileName(path);
     // A second copy to the same file replaces this run's own.
     if (keptFile(file)) return file;
     if (!files_.fileExists(file)) {

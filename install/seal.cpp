@@ -21,7 +21,7 @@ struct SealedFile {
 
 // The seal resource's lines, "HASH  NAME"; nothing when there is none.
 std::optional<std::vector<SealedFile>> readSeal() {
-    const HRSRC resource = FindResourceW(nullptr, L"SEAL", MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HRSRC resource = FindResourceW(nullptr, L"SEAL", MAKEINTRESOURCEW(10));  // RT_RCDATA
     const HGLOBAL loaded = resource ? LoadResource(nullptr, resource) : nullptr;
     if (!loaded) return std::nullopt;
     const std::string_view text(static_cast<const char*>(LockResource(loaded)), SizeofResource(nullptr, resource));

@@ -18,6 +18,10 @@ public:
     // What became of the changes made before the failure, when there were any.
     const std::string& outcome() const { return outcome_; }
     void setOutcome(std::string outcome) { outcome_ = std::move(outcome); }
+    Failure&& withOutcome(std::string outcome) && {
+        outcome_ = std::move(outcome);
+        return std::move(*this);
+    }
 
 private:
     unsigned long number_;

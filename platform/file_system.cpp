@@ -79,7 +79,7 @@ void SystemFileSystem::removeFolder(const std::wstring& path) {
 }
 
 std::wstring SystemFileSystem::longFileName(const std::wstring& path) {
-    const std::wstring given = path.substr(path.rfind(L'\\') + 1);
+    std::wstring given = path.substr(path.rfind(L'\\') + 1);
     std::wstring long_(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
     if (long_.empty()) return given;  // no such file
     long_.resize(GetLongPathNameW(path.c_str(), long_.data(), static_cast<DWORD>(long_.size())));

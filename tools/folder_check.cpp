@@ -58,7 +58,7 @@ std::string staticCursorProblem(std::string_view bytes) {
         if (size == 0 || offset < imagesStart || offset > bytes.size() || size > bytes.size() - offset)
             return image + ", outside the file's " + std::to_string(bytes.size()) + " bytes after its directory";
         if (std::string problem = imageProblem(bytes.substr(offset, size)); !problem.empty())
-            return image + ", which " + problem;
+            return image + ", which " += problem;
     }
     return {};
 }

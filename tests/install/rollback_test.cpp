@@ -409,7 +409,7 @@ TEST_P(DamagedJournalTest, IsReportedAndNotFollowed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Journals, DamagedJournalTest, ::testing::ValuesIn(damagedJournals()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 
 }  // namespace
 }  // namespace kastrell

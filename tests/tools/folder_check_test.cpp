@@ -103,7 +103,7 @@ TEST_P(CursorCheckTest, TellsWhatIsWrong) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CursorCheckTest, ::testing::ValuesIn(cursorCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 struct FolderCase {
     const char* name;
@@ -152,7 +152,7 @@ TEST_P(FolderCheckTest, NamesEachProblemWithFileOrLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, FolderCheckTest, ::testing::ValuesIn(folderCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace kastrell
