@@ -78,12 +78,14 @@ void SystemFileSystem::removeFolder(const std::wstring& path) {
         throw systemFailure(GetLastError(), "Cannot remove the folder " + quotedPath(path) + ".");
 }
 
+// One lookup in the file's own folder, which gives the long name whichever
+// name it is found by (GetLongPathNameW looks up every folder on the way).
 std::wstring SystemFileSystem::longFileName(const std::wstring& path) {
-    std::wstring given = path.substr(path.rfind(L'\\') + 1);
-    std::wstring long_(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
-    if (long_.empty()) return given;  // no such file
-    long_.resize(GetLongPathNameW(path.c_str(), long_.data(), static_cast<DWORD>(long_.size())));
-    return long_.empty() ? given : long_.substr(long_.rfind(L'\\') + 1);
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = FindFirstFileW(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return path.substr(path.rfind(L'\\') + 1);  // no such file
+    FindClose(search);
+    return entry.cFileName;
 }
 
 }  // namespace kastrell
