@@ -82,7 +82,7 @@ void SystemFileSystem::removeFolder(const std::wstring& path) {
 // name it is found by (GetLongPathNameW looks up every folder on the way).
 std::wstring SystemFileSystem::longFileName(const std::wstring& path) {
     WIN32_FIND_DATAW entry;
-    const HANDLE search = FindFirstFileW(path.c_str(), &entry);
+    HANDLE search = FindFirstFileW(path.c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return path.substr(path.rfind(L'\\') + 1);  // no such file
     FindClose(search);
     return entry.cFileName;

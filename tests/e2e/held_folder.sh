@@ -25,15 +25,6 @@ start_in() {
   setup_pid=$!
 }
 
-install_and_finish() {
-  agree_and_go_next
-  click "Talven's Mouse" "$install_install"
-  wait_control "Talven's Mouse" "$install_status" "Setup Completed" "visible enabled -"
-  click "Talven's Mouse" "$install_finish"
-  expect_exit 0
-  wait_gone "Talven's Mouse"
-}
-
 step "started in C:\\e2e\\held_folder\\ln, a link re-pointed once the licence is up"
 reset_state
 start_in 'C:\e2e\held_folder\ln'
@@ -41,7 +32,7 @@ wait_window Form3
 expect_fresh_licence_page
 ln -sfn planted "$held_dir/ln"
 grep -q planted "$held_dir/ln/qilo.cur" || fail "the link was not re-pointed"
-install_and_finish
+install_to_the_end
 expect_scheme_installed
 
 step "started on a drive letter that is another name of the folder"
@@ -50,7 +41,7 @@ ln -sfn download "$held_dir/ln"
 ln -s "$held_dir/download" "$alias_drive"
 start_in 'K:\'
 wait_window Form3
-install_and_finish
+install_to_the_end
 expect_scheme_installed
 
 step "a 1 GiB cursor file is refused within a second of Install, nothing changed"

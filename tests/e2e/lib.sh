@@ -241,6 +241,15 @@ agree_and_go_next() {
   wait_gone Form3
 }
 
+# Licence page to Finish, by mouse, for an installation that must go through.
+install_to_the_end() {
+  agree_and_go_next
+  click "Talven's Mouse" "$install_install"
+  wait_control "Talven's Mouse" "$install_status" "Setup Completed" "visible enabled -"
+  click "Talven's Mouse" "$install_finish"
+  expect_exit 0
+}
+
 # Presses Install and waits for the failure report; its text goes to $report.
 install_expecting_report() {
   click "Talven's Mouse" "$install_install"
