@@ -5,6 +5,7 @@
 #include "platform/text_decoding.h"
 
 #include <utility>
+#include <vector>
 
 namespace kastrell {
 namespace {
@@ -43,12 +44,14 @@ void Installation::run() {
             journal_->keepAbsentFolder(destFolder);
             files_.makeFolder(destFolder);
         }
+        std::vector<std::wstring> targets;
+        for (int line = 1; line <= copyLineCount; ++line) targets.push_back(destFolder + script_->names(line).right);
+        targets = journal_->keepEarlierFiles(targets);
         for (stepCounter = 1; stepCounter <= copyLineCount; ++stepCounter) {
             page_.setProgress(stepCounter);
             currentLine = script_->readLine();
             splitLine(currentLine, separatorPos);
-            const std::wstring target = journal_->keepEarlierFile(destFolder + script_->names(stepCounter).right);
-            files_.copyFile(script_->source(stepCounter), target);
+            files_.copyFile(script_->source(stepCounter), targets.at(static_cast<std::size_t>(stepCounter - 1)));
         }
         RegisterCursors();
     } catch (Failure& failure) {
@@ -87,7 +90,6 @@ void Installation::RegisterCursors() {
             valueData = registeredCursorFolder + parts.right;
             // Converted once: the same characters are written, kept and put back.
             const std::wstring& name = script_->names(stepCounter).left;
-            journal_->keepEarlierValue(cursorKey, fromAnsiCodePage(cursorKeyPath), name);
             require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, valueData,
                                        static_cast<DWORD>(valueData.size() + 1)),
                     "Cannot write the " + registryValueTitle(valueName) + " under " + registryKeyTitle(cursorKeyPath) +
@@ -117,10 +119,13 @@ void Installation::openCursorKey() {
         throw systemFailure(static_cast<unsigned long>(opened),
                             "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) + ".");
     }
-    if (opened == ERROR_SUCCESS)
-        journal_->keepEarlierValue(cursorKey, cursorKeyName, L"");
-    else
+    if (opened == ERROR_SUCCESS) {
+        std::vector<std::wstring> names = valuesWritten();
+        names.insert(names.begin(), L"");  // the default value, named next
+        journal_->keepEarlierValues(cursorKey, cursorKeyName, names);
+    } else {
         journal_->keepAbsentKey(cursorKeyName);
+    }
     require(registry_.setDefaultValue(HKEY_CURRENT_USER, cursorKeyName, schemeName),
             "Cannot name \"" + std::string(schemeName) + "\" as the current scheme in the default value of " +
                 registryKeyTitle(cursorKeyPath) + ".");
@@ -134,14 +139,22 @@ void Installation::openCursorKey() {
                                 "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) +
                                     " after making it.");
         }
+        journal_->keepEarlierValues(cursorKey, cursorKeyName, valuesWritten());
     }
+}
+
+// Under the cursor key, besides its default value: the scheme's source and
+// the registration lines' values, kept together before the first is written.
+std::vector<std::wstring> Installation::valuesWritten() const {
+    std::vector<std::wstring> names{fromAnsiCodePage(schemeSourceName)};
+    for (int line = copyLineCount + 1; line <= scriptLineCount; ++line) names.push_back(script_->names(line).left);
+    return names;
 }
 
 // The system's mouse settings take the scheme that the default value names
 // as the current one only when this says it is a user scheme.
 void Installation::markAsUserScheme() {
     const std::wstring name = fromAnsiCodePage(schemeSourceName);
-    journal_->keepEarlierValue(cursorKey, fromAnsiCodePage(cursorKeyPath), name);
     const DWORD source = userSchemeSource;
     require(registry_.setValue(cursorKey, name, REG_DWORD,
                                std::string(reinterpret_cast<const char*>(&source), sizeof source), sizeof source),
@@ -164,7 +177,7 @@ void Installation::writeSchemeEntry() {
         require(result, "Cannot " + failedTo + " the registry key " + registryKeyTitle(schemesKeyPath) + ".");
     }
     const std::wstring name = fromAnsiCodePage(schemeName);
-    journal_->keepEarlierValue(cursorKey, schemesKeyName, name);
+    journal_->keepEarlierValues(cursorKey, schemesKeyName, {name});
     const std::string list = schemeList;
     require(registry_.setValue(cursorKey, name, REG_EXPAND_SZ, list,
                                static_cast<DWORD>(list.size() + 1)),

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kastrell {
 
@@ -39,6 +40,7 @@ private:
     void RegisterCursors();
     void openCursorKey();
     void markAsUserScheme();
+    std::vector<std::wstring> valuesWritten() const;
     void writeSchemeEntry();
     void completed();
 

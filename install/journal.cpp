@@ -68,31 +68,41 @@ Journal::Journal(Registry& registry, FileSystem& files, HeldFile file, std::wstr
                      "\r\n\r\nSetup keeps its journal and tries again at its next start.");
 }
 
-void Journal::record(JournalEntry entry) {
-    file_.append(encodedEntry(entry));
-    changes_.push_back(std::move(entry));
+void Journal::record(const std::vector<JournalEntry>& entries) {
+    if (entries.empty()) return;
+    std::string bytes;
+    for (const JournalEntry& entry : entries) bytes += encodedEntry(entry);
+    file_.append(bytes);
+    changes_.insert(changes_.end(), entries.begin(), entries.end());
 }
 
-void Journal::keepAbsentFolder(const std::wstring& folder) { record({JournalEntry::Kind::madeFolder, folder}); }
+void Journal::keepAbsentFolder(const std::wstring& folder) { record({{JournalEntry::Kind::madeFolder, folder}}); }
 
-std::wstring Journal::keepEarlierFile(const std::wstring& path) {
-    // Named as the file system names the file, in the folder as given: an
-    // alias and the long name it stands for are one file to keep and undo.
-    std::wstring file = path.substr(0, path.rfind(L'\\') + 1) + files_.longFileName(path);
-    // A second copy to the same file replaces this run's own.
-    if (keptFile(file)) return file;
-    if (!files_.fileExists(file)) {
-        record({JournalEntry::Kind::madeFile, file});
-        return file;
+std::vector<std::wstring> Journal::keepEarlierFiles(const std::vector<std::wstring>& paths) {
+    std::vector<std::wstring> files;
+    std::vector<JournalEntry> entries;
+    for (const std::wstring& path : paths) {
+        // Named as the file system names the file, in the folder as given: an
+        // alias and the long name it stands for are one file to keep and undo.
+        const std::wstring file = path.substr(0, path.rfind(L'\\') + 1) + files_.longFileName(path);
+        files.push_back(file);
+        // A second copy to the same file replaces this run's own.
+        if (keptFile(file, entries)) continue;
+        if (!files_.fileExists(file)) {
+            entries.push_back({JournalEntry::Kind::madeFile, file});
+            continue;
+        }
+        // Not this run's, nor claimed by any journal: the user's, left alone.
+        if (files_.fileExists(keptCopyOf(file)))
+            throw systemFailure(ERROR_ALREADY_EXISTS,
+                                "The file " + quotedPath(keptCopyOf(file)) + " is in the way: setup keeps the earlier " +
+                                    quotedPath(file) + " under that name while it installs. Move that file out of the folder, then install again.");
+        entries.push_back({JournalEntry::Kind::replacedFile, file});
     }
-    // Not this run's, nor claimed by any journal: the user's, left alone.
-    if (files_.fileExists(keptCopyOf(file)))
-        throw systemFailure(ERROR_ALREADY_EXISTS,
-                            "The file " + quotedPath(keptCopyOf(file)) + " is in the way: setup keeps the earlier " +
-                                quotedPath(file) + " under that name while it installs. Move that file out of the folder, then install again.");
-    record({JournalEntry::Kind::replacedFile, file});
-    files_.moveFile(file, keptCopyOf(file));
-    return file;
+    record(entries);
+    for (const JournalEntry& entry : entries)
+        if (entry.kind == JournalEntry::Kind::replacedFile) files_.moveFile(entry.path, keptCopyOf(entry.path));
+    return files;
 }
 
 void Journal::keepAbsentKey(const std::wstring& path) {
@@ -102,40 +112,47 @@ void Journal::keepAbsentKey(const std::wstring& path) {
         // it gives no answer for (access denied, say) is left alone. Keys
         // above the cursor key are there on every system.
         if (isUnderCursorKey(key) && registry_.keyPresence(HKEY_CURRENT_USER, key) == KeyPresence::absent) {
-            record({JournalEntry::Kind::madeKey, key});
+            record({{JournalEntry::Kind::madeKey, key}});
             return;
         }
         if (end == std::wstring::npos) return;
     }
 }
 
-void Journal::keepEarlierValue(HKEY key, const std::wstring& keyPath, const std::wstring& name) {
-    if (wroteValue(keyPath, name)) return;
-    JournalEntry change{JournalEntry::Kind::wroteValue, keyPath, name};
-    require(registry_.readValue(key, name, change.earlier),
-            "Cannot read the " + registryValueTitle(toAnsiCodePage(name)) + " under " +
-                registryKeyTitle(toAnsiCodePage(keyPath)) + " to keep it before it is replaced.");
-    record(std::move(change));
+void Journal::keepEarlierValues(HKEY key, const std::wstring& keyPath, const std::vector<std::wstring>& names) {
+    std::vector<JournalEntry> entries;
+    for (const std::wstring& name : names) {
+        if (wroteValue(keyPath, name, entries)) continue;
+        JournalEntry change{JournalEntry::Kind::wroteValue, keyPath, name};
+        require(registry_.readValue(key, name, change.earlier),
+                "Cannot read the " + registryValueTitle(toAnsiCodePage(name)) + " under " +
+                    registryKeyTitle(toAnsiCodePage(keyPath)) + " to keep it before it is replaced.");
+        entries.push_back(std::move(change));
+    }
+    record(entries);
 }
 
-bool Journal::keptFile(const std::wstring& path) const {
-    return std::any_of(changes_.begin(), changes_.end(), [&](const JournalEntry& change) {
+bool Journal::keptFile(const std::wstring& path, const std::vector<JournalEntry>& also) const {
+    const auto kept = [&](const JournalEntry& change) {
         return (change.kind == JournalEntry::Kind::madeFile || change.kind == JournalEntry::Kind::replacedFile) &&
                sameName(change.path, path);
-    });
+    };
+    return std::any_of(changes_.begin(), changes_.end(), kept) || std::any_of(also.begin(), also.end(), kept);
 }
 
-bool Journal::wroteValue(const std::wstring& keyPath, const std::wstring& name) const {
-    return std::any_of(changes_.begin(), changes_.end(), [&](const JournalEntry& change) {
+bool Journal::wroteValue(const std::wstring& keyPath, const std::wstring& name,
+                         const std::vector<JournalEntry>& also) const {
+    const auto wrote = [&](const JournalEntry& change) {
         return change.kind == JournalEntry::Kind::wroteValue && sameName(change.path, keyPath) &&
                sameName(change.name, name);
-    });
+    };
+    return std::any_of(changes_.begin(), changes_.end(), wrote) || std::any_of(also.begin(), also.end(), wrote);
 }
 
 // Once the run is marked complete on the disk, a kill from here on leaves
 // the next start deleting the kept copies, never undoing the run.
 void Journal::commit() {
-    record({JournalEntry::Kind::completed});
+    record({{JournalEntry::Kind::completed}});
     // A copy that cannot be deleted now stays claimed by the journal, which
     // the next start finishes.
     if (playBack().empty()) file_.remove();

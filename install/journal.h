@@ -45,16 +45,18 @@ public:
     // first. Throws Failure as putRightInterruptedRun does.
     Journal(Registry& registry, FileSystem& files, const std::wstring& folder);
 
-    // Each is called just before the change, which it makes durable first.
+    // Each is called just before the changes, which it makes durable first:
+    // a phase's entries go to the disk together, in one write.
     void keepAbsentFolder(const std::wstring& folder);
-    // Sets the file at `path` aside when there is one. Gives the name to
-    // write: the file's long name when it exists, so that an alias (an 8.3
-    // name) and its long name are one file.
-    std::wstring keepEarlierFile(const std::wstring& path);
+    // Sets aside the file at each of `paths` that there is one at. Gives the
+    // names to write, one a path: the file's long name when it exists, so
+    // that an alias (an 8.3 name) and its long name are one file. Throws
+    // Failure, having changed nothing, when a kept copy's name is taken.
+    std::vector<std::wstring> keepEarlierFiles(const std::vector<std::wstring>& paths);
     // The topmost key along `path` (under HKEY_CURRENT_USER) that is missing.
     void keepAbsentKey(const std::wstring& path);
-    // The value `name` of the open `key`, whose path is `keyPath`.
-    void keepEarlierValue(HKEY key, const std::wstring& keyPath, const std::wstring& name);
+    // The values `names` of the open `key`, whose path is `keyPath`.
+    void keepEarlierValues(HKEY key, const std::wstring& keyPath, const std::vector<std::wstring>& names);
 
     // The installation went through, its copies on the disk: the kept copies
     // are deleted, the journal last.
@@ -68,10 +70,12 @@ private:
     Journal(Registry& registry, FileSystem& files, HeldFile file, std::wstring folder);
     friend void putRightInterruptedRun(Registry&, FileSystem&, const std::wstring&);
 
-    void record(JournalEntry entry);
-    // Whether this run has kept the file, or the value, already.
-    bool keptFile(const std::wstring& path) const;
-    bool wroteValue(const std::wstring& keyPath, const std::wstring& name) const;
+    // Written and flushed together, then taken as made.
+    void record(const std::vector<JournalEntry>& entries);
+    // Whether this run has kept the file, or the value, already (`also`: the
+    // entries about to be recorded with it).
+    bool keptFile(const std::wstring& path, const std::vector<JournalEntry>& also) const;
+    bool wroteValue(const std::wstring& keyPath, const std::wstring& name, const std::vector<JournalEntry>& also) const;
     // Plays the entries back, or finishes a completed run; empties them.
     // Names what could not be put back; notes in `changed` whether anything was.
     std::string playBack(bool* changed = nullptr);

@@ -21,11 +21,19 @@ bool startsWithFolder(const std::wstring& path, std::wstring folder) {
 // Only a reparse point that stands for another name (a symbolic link, a
 // junction) leads elsewhere; a compressed, deduplicated or cloud file is a
 // file like any other.
-bool isNameSurrogate(HANDLE file) {
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag))
-        throw systemFailure(GetLastError(), "Its kind cannot be told.");
+bool isNameSurrogate(const FILE_ATTRIBUTE_TAG_INFO& tag) {
     return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag.ReparseTag);
+}
+
+// What a check needs, asked of the handle alone: GetFileInformationByHandle
+// would also ask the volume for its serial number, which costs a trip to the
+// mount manager for every file.
+template <typename Information>
+Information informationOf(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind) {
+    Information information{};
+    if (!GetFileInformationByHandleEx(file, kind, &information, sizeof information))
+        throw systemFailure(GetLastError(), "Its kind cannot be told.");
+    return information;
 }
 
 }  // namespace
@@ -39,16 +47,16 @@ SourceFile::SourceFile(const HeldFolder& folder, std::wstring name)
         throw systemFailure(error, "It cannot be opened.");
     }
     if (GetFileType(file_.get()) != FILE_TYPE_DISK) throw refused("It is a device, pipe or socket, not a file.");
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(file_.get(), &information))
-        throw systemFailure(GetLastError(), "Its kind cannot be told.");
-    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) throw refused("It is a folder, not a file.");
-    if (isNameSurrogate(file_.get())) throw refused("It is a link (a reparse point), not a file.");
+    const auto tag = informationOf<FILE_ATTRIBUTE_TAG_INFO>(file_.get(), FileAttributeTagInfo);
+    const auto standard = informationOf<FILE_STANDARD_INFO>(file_.get(), FileStandardInfo);
+    if (standard.Directory || (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw refused("It is a folder, not a file.");
+    if (isNameSurrogate(tag)) throw refused("It is a link (a reparse point), not a file.");
     // Another name of the same file may lie anywhere on the disk.
-    if (information.nNumberOfLinks != 1)
-        throw refused("It has " + std::to_string(information.nNumberOfLinks) +
+    if (standard.NumberOfLinks != 1)
+        throw refused("It has " + std::to_string(standard.NumberOfLinks) +
                       " names (hard links); setup copies only a file with one.");
-    const std::uint64_t size = std::uint64_t{information.nFileSizeHigh} << 32 | information.nFileSizeLow;
+    const auto size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
     if (size > sourceSizeLimit)
         throw systemFailure(ERROR_INVALID_DATA, "It holds " + std::to_string(size) + " bytes, more than the " +
                                                     std::to_string(sourceSizeLimit) +

@@ -14,7 +14,8 @@ build=${CHECK_BUILD_DIR:-$root/build-check}
 jobs=${CHECK_JOBS:-$(nproc)}
 failed=0
 
-cmake -S . -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release -DKASTRELL_WARNINGS_AS_ERRORS=ON >/dev/null
+cmake -S . -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release -DKASTRELL_WARNINGS_AS_ERRORS=ON \
+  -DKASTRELL_PRECOMPILED_HEADERS=OFF >/dev/null
 echo "check: building with warnings as errors in $build"
 if ! cmake --build "$build" -j "$jobs" >"$build/check-build.log" 2>&1; then
   echo "check: the build with warnings as errors failed:" >&2

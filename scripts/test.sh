@@ -13,11 +13,13 @@ if [ $# -gt 0 ] && [ -f build/CTestTestfile.cmake ]; then
   programs=$(cmake --build build --target help | sed -n 's/^\.\.\. //p')
   while read -r test; do
     [ -n "$test" ] || continue
+    test=${test%/[0-9]}  # a half of a test program (NAME/1, NAME/2)
     # Anything but a test program of that name (an end-to-end test, say) needs everything.
     grep -qx -- "$test" <<<"$programs" || { targets=(); break; }
     targets+=("$test")
-  done < <(cd build && ctest -N "$@" | sed -n 's/^ *Test *#[0-9]*: //p' | grep -v '^wine_prefix_')
+  done < <(cd build && ctest -N "$@" | sed -n 's/^ *Test *#[0-9]*: //p' | grep -v '^wine_prefix_' | sort -u)
 fi
 bash scripts/build.sh "${targets[@]}"
 cd build
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure "$@"
+# Side by side where they do not share a prefix (see tests/CMakeLists.txt).
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$(nproc)" "$@"

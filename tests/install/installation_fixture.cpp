@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,6 +28,9 @@ std::string utf8(const std::wstring& text) {
     return bytes;
 }
 
+// A larger file is not read: at 64 MiB, reading takes most of a second.
+constexpr DWORD largestFileRead = 1 << 20;
+
 // Listed with the wide calls, so that names outside the code page are seen
 // as they are; keys in UTF-8.
 void addContents(const std::wstring& folder, const std::string& relative,
@@ -40,6 +44,13 @@ void addContents(const std::wstring& folder, const std::string& relative,
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             contents[relative + utf8(name) + "\\"] = "";
             addContents(folder + name + L"\\", relative + utf8(name) + "\\", contents);
+        } else if (entry.nFileSizeHigh != 0 || entry.nFileSizeLow > largestFileRead) {
+            // Only a file made to be refused is that large: its size and time
+            // tell whether it changed.
+            contents[relative + utf8(name)] =
+                std::to_string(std::uint64_t{entry.nFileSizeHigh} << 32 | entry.nFileSizeLow) + " bytes written at " +
+                std::to_string(std::uint64_t{entry.ftLastWriteTime.dwHighDateTime} << 32 |
+                               entry.ftLastWriteTime.dwLowDateTime);
         } else {
             std::ifstream file(std::filesystem::path(folder + name), std::ios::binary);
             contents[relative + utf8(name)] = {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};

@@ -51,7 +51,8 @@ protected:
     Failure installFailure(FileSystem& files);
     Failure installFailure() { return installFailure(files_); }
 
-    // Every file under the temporary folder with its bytes, by name in UTF-8.
+    // Every file under the temporary folder with its bytes (over 1 MiB, its
+    // size and time), by name in UTF-8.
     std::map<std::string, std::string> folderContents() const;
 
     TempFolder folder_;

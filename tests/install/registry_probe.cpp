@@ -62,17 +62,22 @@ void addSnapshot(HKEY parent, const std::wstring& path, std::string& snapshot) {
     // Appended piece by piece: "text" + a temporary string trips a false
     // -Wrestrict in GCC 12 at -O3.
     snapshot.append("[").append(utf8(path)).append("]\n");
+    // Sized once from the key's longest name and data: one call a value.
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &longestData,
+                     nullptr, nullptr);
+    std::vector<wchar_t> name(longestName + 1);
+    std::string data(longestData, '\0');
     for (DWORD index = 0;; ++index) {
-        wchar_t name[16384];
-        DWORD nameLength = 16384;
+        DWORD nameLength = longestName + 1;
         DWORD type = 0;
-        DWORD size = 0;
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        std::string data(size, '\0');
-        nameLength = 16384;
-        RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        DWORD size = longestData;
+        if (RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                          &size) != ERROR_SUCCESS)
+            break;
         char hex[4];
-        snapshot.append("\"").append(utf8(std::wstring(name, nameLength))).append("\" ").append(std::to_string(type));
+        snapshot.append("\"").append(utf8(std::wstring(name.data(), nameLength))).append("\" ").append(std::to_string(type));
         for (const char byte : data.substr(0, size)) {
             std::snprintf(hex, sizeof hex, " %02x", static_cast<unsigned char>(byte));
             snapshot += hex;
@@ -81,10 +86,11 @@ void addSnapshot(HKEY parent, const std::wstring& path, std::string& snapshot) {
     }
     std::vector<std::wstring> subkeys;
     for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD nameLength = 256;
-        if (RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        subkeys.emplace_back(name, nameLength);
+        wchar_t subkey[256];
+        DWORD subkeyLength = 256;
+        if (RegEnumKeyExW(key, index, subkey, &subkeyLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        subkeys.emplace_back(subkey, subkeyLength);
     }
     RegCloseKey(key);
     for (const std::wstring& subkey : subkeys) addSnapshot(parent, path + L"\\" + subkey, snapshot);

@@ -7,11 +7,12 @@
 # starts from the prefix the last run left, put back as the template has it:
 # its registry copied over, and under drive_c what a run made removed, what
 # it changed or removed copied back. A full copy (700 MB) is made only when
-# there is no prefix of this template yet.
+# there is no prefix of this template yet. TEMPLATE, when given, is another
+# prefix's template, shared: made by whichever setup comes first.
 set -euo pipefail
 action=$1
 prefix=$2
-template=$prefix.template
+template=${3:-$prefix.template}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 stamp="$(wine --version 2>/dev/null) $(cksum <"$0")"
 
@@ -32,7 +33,8 @@ make_template() {
   done
   # Its wineserver writes the registry out as it ends.
   wineserver -w
-  echo "$stamp" >"$template/.kastrell-template"
+  # The second line tells this template from an earlier one of the same stamp.
+  printf '%s\nmade %s\n' "$stamp" "$(date +%s.%N)" >"$template/.kastrell-template"
 }
 
 entries() { (cd "$1" && find drive_c dosdevices -print0 | LC_ALL=C sort -z); }
@@ -58,11 +60,18 @@ reset_to_template() {
 
 case "$action" in
   setup)
-    [ "$(cat "$template/.kastrell-template" 2>/dev/null)" = "$stamp" ] || { make_template; rm -rf "$prefix"; }
+    # Two setups side by side (ctest -j) share the template: one makes it.
+    mkdir -p "$(dirname "$template")"
+    exec 9>"$template.lock"
+    flock 9
+    if [ "$(head -n 1 "$template/.kastrell-template" 2>/dev/null)" != "$stamp" ]; then
+      make_template
+    fi
+    exec 9>&-
     export WINEPREFIX="$prefix"
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    if [ "$(cat "$prefix/.kastrell-template" 2>/dev/null)" = "$stamp" ]; then
+    if [ "$(cat "$prefix/.kastrell-template" 2>/dev/null)" = "$(cat "$template/.kastrell-template")" ]; then
       reset_to_template
     else
       rm -rf "$prefix"
@@ -77,5 +86,5 @@ case "$action" in
   cleanup)
     WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     ;;
-  *) echo "usage: $0 setup|cleanup PREFIX" >&2; exit 2 ;;
+  *) echo "usage: $0 setup|cleanup PREFIX [TEMPLATE]" >&2; exit 2 ;;
 esac
