@@ -48,7 +48,7 @@ while IFS=$'\t' read -r file from to tests description; do
     result="CAUGHT (does not build)"
   # The first failing case is enough: the rest are not run.
   elif ! (cd "$build" && GTEST_FAIL_FAST=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
-            ctest --output-on-failure -R "^($(IFS='|'; echo "${names[*]}"))\$" >"$work/test.log" 2>&1); then
+            ctest --output-on-failure -j "$(nproc)" -R "^($(IFS='|'; echo "${names[*]}"))(/[0-9])?\$" >"$work/test.log" 2>&1); then
     result="CAUGHT  (by $(grep -m1 -o '\[  FAILED  \] [^ ,(]*' "$work/test.log" | sed 's/.*\] //' || echo "a failing test"))"
   fi
   [ "$result" = MISSED ] && missed+=("$description") || caught=$((caught + 1))
