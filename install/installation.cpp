@@ -120,9 +120,7 @@ void Installation::openCursorKey() {
                             "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) + ".");
     }
     if (opened == ERROR_SUCCESS) {
-        std::vector<std::wstring> names = valuesWritten();
-        names.insert(names.begin(), L"");  // the default value, named next
-        journal_->keepEarlierValues(cursorKey, cursorKeyName, names);
+        journal_->keepEarlierValues(cursorKey, cursorKeyName, valuesWritten(true));
     } else {
         journal_->keepAbsentKey(cursorKeyName);
     }
@@ -139,14 +137,17 @@ void Installation::openCursorKey() {
                                 "Cannot open the registry key " + registryKeyTitle(cursorKeyPath) +
                                     " after making it.");
         }
-        journal_->keepEarlierValues(cursorKey, cursorKeyName, valuesWritten());
+        journal_->keepEarlierValues(cursorKey, cursorKeyName, valuesWritten(false));
     }
 }
 
-// Under the cursor key, besides its default value: the scheme's source and
-// the registration lines' values, kept together before the first is written.
-std::vector<std::wstring> Installation::valuesWritten() const {
-    std::vector<std::wstring> names{fromAnsiCodePage(schemeSourceName)};
+// Under the cursor key: its default value (unless the key is this run's own),
+// the scheme's source and the registration lines' values, kept together
+// before the first is written.
+std::vector<std::wstring> Installation::valuesWritten(bool withDefault) const {
+    std::vector<std::wstring> names;
+    if (withDefault) names.emplace_back();
+    names.push_back(fromAnsiCodePage(schemeSourceName));
     for (int line = copyLineCount + 1; line <= scriptLineCount; ++line) names.push_back(script_->names(line).left);
     return names;
 }

@@ -40,7 +40,7 @@ private:
     void RegisterCursors();
     void openCursorKey();
     void markAsUserScheme();
-    std::vector<std::wstring> valuesWritten() const;
+    std::vector<std::wstring> valuesWritten(bool withDefault) const;
     void writeSchemeEntry();
     void completed();
 

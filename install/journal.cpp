@@ -73,7 +73,7 @@ void Journal::record(const std::vector<JournalEntry>& entries) {
     std::string bytes;
     for (const JournalEntry& entry : entries) bytes += encodedEntry(entry);
     file_.append(bytes);
-    changes_.insert(changes_.end(), entries.begin(), entries.end());
+    for (const JournalEntry& entry : entries) changes_.push_back(entry);
 }
 
 void Journal::keepAbsentFolder(const std::wstring& folder) { record({{JournalEntry::Kind::madeFolder, folder}}); }

@@ -10,14 +10,15 @@ bash scripts/setup.sh
 [ $# -gt 0 ] || bash scripts/check.sh
 targets=()
 if [ $# -gt 0 ] && [ -f build/CTestTestfile.cmake ]; then
-  programs=$(cmake --build build --target help | sed -n 's/^\.\.\. //p')
+  # The build's targets, from the list CMake keeps of their folders.
+  programs=$(sed -n 's|.*/CMakeFiles/\(.*\)\.dir$|\1|p' build/CMakeFiles/TargetDirectories.txt)
   while read -r test; do
     [ -n "$test" ] || continue
-    test=${test%/[0-9]}  # a half of a test program (NAME/1, NAME/2)
     # Anything but a test program of that name (an end-to-end test, say) needs everything.
     grep -qx -- "$test" <<<"$programs" || { targets=(); break; }
     targets+=("$test")
-  done < <(cd build && ctest -N "$@" | sed -n 's/^ *Test *#[0-9]*: //p' | grep -v '^wine_prefix_' | sort -u)
+  # The halves of a test program (NAME/1, NAME/2) are that program.
+  done < <(cd build && ctest -N "$@" | sed -n 's/^ *Test *#[0-9]*: //p' | grep -v '^wine_prefix_' | sed 's|/[0-9]$||' | sort -u)
 fi
 bash scripts/build.sh "${targets[@]}"
 cd build

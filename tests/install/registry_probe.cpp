@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -56,17 +57,16 @@ std::string utf8(const std::wstring& text) {
     return bytes;
 }
 
-void addSnapshot(HKEY parent, const std::wstring& path, std::string& snapshot) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    // Appended piece by piece: "text" + a temporary string trips a false
-    // -Wrestrict in GCC 12 at -O3.
-    snapshot.append("[").append(utf8(path)).append("]\n");
-    // Sized once from the key's longest name and data: one call a value.
-    DWORD longestName = 0;
-    DWORD longestData = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &longestData,
-                     nullptr, nullptr);
+// One line a value; read anew only when the key's last write differs from
+// the one cached: the registry stamps a key at every change to its values,
+// and most keys under "Control Panel" never change in a test.
+struct KeyValues {
+    FILETIME lastWrite;
+    std::string text;
+};
+
+std::string valuesText(HKEY key, DWORD longestName, DWORD longestData) {
+    std::string text;
     std::vector<wchar_t> name(longestName + 1);
     std::string data(longestData, '\0');
     for (DWORD index = 0;; ++index) {
@@ -77,13 +77,32 @@ void addSnapshot(HKEY parent, const std::wstring& path, std::string& snapshot) {
                           &size) != ERROR_SUCCESS)
             break;
         char hex[4];
-        snapshot.append("\"").append(utf8(std::wstring(name.data(), nameLength))).append("\" ").append(std::to_string(type));
+        text.append("\"").append(utf8(std::wstring(name.data(), nameLength))).append("\" ").append(std::to_string(type));
         for (const char byte : data.substr(0, size)) {
             std::snprintf(hex, sizeof hex, " %02x", static_cast<unsigned char>(byte));
-            snapshot += hex;
+            text += hex;
         }
-        snapshot += "\n";
+        text += "\n";
     }
+    return text;
+}
+
+void addSnapshot(HKEY parent, const std::wstring& path, std::string& snapshot) {
+    static std::map<std::wstring, KeyValues> cache;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    // Appended piece by piece: "text" + a temporary string trips a false
+    // -Wrestrict in GCC 12 at -O3.
+    snapshot.append("[").append(utf8(path)).append("]\n");
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    FILETIME lastWrite{};
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &longestData,
+                     nullptr, &lastWrite);
+    KeyValues& cached = cache[path];
+    if (CompareFileTime(&cached.lastWrite, &lastWrite) != 0 || lastWrite.dwLowDateTime == 0)
+        cached = {lastWrite, valuesText(key, longestName, longestData)};
+    snapshot += cached.text;
     std::vector<std::wstring> subkeys;
     for (DWORD index = 0;; ++index) {
         wchar_t subkey[256];

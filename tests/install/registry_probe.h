@@ -29,7 +29,8 @@ std::optional<StoredValue> storedValue(const std::string& path, const std::strin
 // The key, its values and its subkeys, read in-process as the registry
 // enumerates them: one line a key ("[path]") or value ("name" type hex
 // bytes), names in UTF-8; empty when the key is absent. Compared before and
-// after, it shows any change at all, at the cost of no program start.
+// after, it shows any change at all, at the cost of no program start. A
+// key's values are read again only when its last write time has changed.
 std::string registrySnapshot(const std::string& path);
 
 // Wine's "regedit /E" export of the key and its subkeys, as 8-bit text with

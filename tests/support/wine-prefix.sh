@@ -84,7 +84,8 @@ case "$action" in
     wine wineboot </dev/null >/dev/null 2>&1
     ;;
   cleanup)
-    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    # Not waited for: the next setup waits for this wineserver to be gone.
+    WINEPREFIX="$prefix" setsid wineserver -k </dev/null >/dev/null 2>&1 &
     ;;
   *) echo "usage: $0 setup|cleanup PREFIX [TEMPLATE]" >&2; exit 2 ;;
 esac
