@@ -130,13 +130,7 @@ void InstallationTest::install(FileSystem& files) {
 }
 
 Failure InstallationTest::installFailure(FileSystem& files) {
-    try {
-        install(files);
-    } catch (const Failure& failure) {
-        return failure;
-    }
-    ADD_FAILURE() << "the installation went through";
-    return Failure(0, "", "");
+    return failureOf([&] { install(files); }, "the installation went through");
 }
 
 std::map<std::string, std::string> InstallationTest::folderContents() const {

@@ -7,6 +7,7 @@
 #include "tests/install/faulty_registry.h"
 #include "tests/install/recording_page.h"
 #include "tests/install/registry_probe.h"
+#include "tests/support/failure_of.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -160,13 +160,7 @@ protected:
         putRightInterruptedRun(registry, files_, fromAnsiCodePage(destination()));
     }
     Failure putRightFailure() {
-        try {
-            putRight();
-        } catch (const Failure& failure) {
-            return failure;
-        }
-        ADD_FAILURE() << "the journal was followed";
-        return Failure(0, "", "");
+        return failureOf([&] { putRight(); }, "the journal was followed");
     }
 
     FaultyFileSystem faultyFiles_;

@@ -2,12 +2,11 @@
 #include "platform/file_system.h"
 #include "platform/held_folder.h"
 #include "platform/text_decoding.h"
+#include "tests/support/failure_of.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/unix_command.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace kastrell {
 namespace {
@@ -25,17 +24,6 @@ protected:
     ~FileSystemTest() override {
         SetCurrentDirectoryA(previousFolder_);
         holdStartFolder();  // lets the temporary folder go
-    }
-
-    // The failure that `action` throws; a failure of the test if it throws none.
-    static Failure failureOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const Failure& failure) {
-            return failure;
-        }
-        ADD_FAILURE() << "no failure";
-        return Failure(0, "", "");
     }
 
     SystemFileSystem files_;
