@@ -38,8 +38,21 @@ install_install=2160,2520,855,375
 exit_yes=360,720,975,375
 exit_no=1680,720,975,375
 
+# A command that fails outside fail() ends the scenario through set -e; it is
+# noted here (file, line, command), so that the failure names it.
+failed_command=
+set -E
+trap 'failed_command="${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND (exit status $?)"' ERR
+
 finish() {
   local status=$?
+  if [ "$status" -ne 0 ] && [ -n "$failed_command" ]; then
+    echo "FAIL: a step's command failed: $failed_command" >&2
+    if [ -s "$wine_log" ]; then
+      echo "--- Wine's messages:" >&2
+      tail -n 20 "$wine_log" >&2
+    fi
+  fi
   if [ -n "$setup_pid" ] && kill -0 "$setup_pid" 2>/dev/null; then
     kill "$setup_pid" 2>/dev/null || true
     wait "$setup_pid" 2>/dev/null || true
